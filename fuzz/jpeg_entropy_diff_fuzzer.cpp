@@ -1,0 +1,56 @@
+// Differential target: the fast entropy decoder must give the same result, the same pixels
+// and the same messages as the bit-serial reference decoder, for every input.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "jpeg/jpeg_decoder.h"
+#include "jpeg/jpeg_probe.h"
+
+namespace {
+
+class RecordingSeam : public vistello::MessageSeam {
+public:
+    void showMessage(const std::string& text) override { messages += text + "\n"; }
+    void setMainWindowTitle(const std::string& text) override { messages += "title " + text + "\n"; }
+    std::string messages;
+};
+
+struct Outcome {
+    int result = 0;
+    std::vector<uint8_t> dib;
+    std::string messages;
+};
+
+Outcome decode(const uint8_t* data, size_t size, const vistello::FrameProbeResult& probe, vistello::EntropyPath path) {
+    Outcome outcome;
+    RecordingSeam seam;
+    const int32_t stride = probe.paddedWidth * 3;
+    outcome.dib.assign(size_t(stride) * size_t(probe.paddedHeight), 0);
+    vistello::JpegDecoder decoder(seam);
+    decoder.entropyPath = path;
+    uint8_t* origin = outcome.dib.data() + size_t(probe.paddedHeight - 1) * size_t(stride);
+    outcome.result = decoder.decodeJpeg(data, size, {origin, stride, probe.paddedWidth, probe.paddedHeight});
+    outcome.messages = seam.messages;
+    return outcome;
+}
+
+constexpr size_t maxInputBytes = size_t(1) << 20;
+constexpr uint64_t maxPixels = uint64_t(1) << 20;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > maxInputBytes) return 0;
+    RecordingSeam probeSeam;
+    vistello::FrameProbeResult probe;
+    if (!vistello::probeJpeg(data, size, probeSeam, probe)) return 0;
+    const uint64_t pixels = uint64_t(uint32_t(probe.paddedWidth)) * uint32_t(probe.paddedHeight);
+    if (pixels == 0 || pixels > maxPixels) return 0;
+    const Outcome fast = decode(data, size, probe, vistello::EntropyPath::fast);
+    const Outcome reference = decode(data, size, probe, vistello::EntropyPath::reference);
+    if (fast.result != reference.result || fast.dib != reference.dib || fast.messages != reference.messages) std::abort();
+    return 0;
+}

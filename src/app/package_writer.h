@@ -1,0 +1,46 @@
+#pragma once
+// Builds picture packages: the bytes appended to a program file. Used by the authoring tool and
+// by tests; the program itself never writes packages.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vistello {
+
+struct PackageLink {
+    int32_t timing = 1;  // 1 when the window has been set up, 2 when it is destroyed
+    std::string target;
+    std::string parameters;
+};
+
+struct EnclosedFile {
+    std::string name;  // code page 932 bytes, relative to the program's folder
+    std::vector<uint8_t> contents;
+};
+
+// What a package says. Texts are code page 932 bytes. The link flag and the enclosed-file flag
+// are not stored here: they follow from whether link and enclosedFiles are present, so the
+// writer can only ever store 1 or -1 in them.
+struct PackageContent {
+    std::string windowTitle;
+    std::string workTitle;
+    std::string commentText;
+    int32_t autoExitSeconds = 0;
+    int32_t zOrderMode = 1;
+    int32_t startPosition = 3;
+    int32_t captionMode = 0;
+    int32_t autoCommentFlag = 0;
+    std::optional<PackageLink> link;
+    std::vector<uint8_t> picture;
+    std::optional<std::vector<EnclosedFile>> enclosedFiles;  // present, even empty: flag 1
+};
+
+// Appends the package's bytes to out. Fails, with a fixed reason in problem and out unchanged,
+// for what the format cannot carry: a zero byte inside a text (it would end the text early and
+// shift every later item), a length or count beyond int32, or an enclosed name that would leave
+// the program's folder.
+[[nodiscard]] bool writePackage(const PackageContent& content, std::vector<uint8_t>& out,
+                                const char*& problem);
+
+}  // namespace vistello

@@ -1,0 +1,156 @@
+// Construction, initialisation and the system menu of the picture window.
+#include "app/win32/picture_window.h"
+
+#include "app/countdown.h"
+#include "app/package_offset.h"
+#include "app/program_paths.h"
+#include "app/win32/package_offset_constant.h"
+#include "framework/gdi.h"
+#include "framework/win_app.h"
+
+namespace vistello {
+namespace {
+
+// Looks a path up like the file search does; false when nothing is found.
+bool findFile(const std::string& path, WIN32_FIND_DATAA& found) {
+    UniqueFind search(FindFirstFileA(path.c_str(), &found));
+    return search.get() != INVALID_HANDLE_VALUE;
+}
+
+// The context-menu commands that place the window at a start position (1, 2, 4, 5).
+UINT cornerForStartPosition(int32_t position) {
+    switch (position) {
+    case 1: return IDM_TOP_LEFT;
+    case 2: return IDM_TOP_RIGHT;
+    case 4: return IDM_BOTTOM_LEFT;
+    case 5: return IDM_BOTTOM_RIGHT;
+    default: return 0;  // 3 and anything else: centred
+    }
+}
+
+}  // namespace
+
+std::string commandLinePicturePath() {
+    const CWinApp* application = AfxGetApp();
+    return withoutSurroundingQuotes(application && application->m_lpCmdLine ? application->m_lpCmdLine : "");
+}
+
+PictureWindow::PictureWindow()
+    : CDialog(IDD_PICTURE),
+      applicationIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VISTELLO))) {}
+
+// Releases the bitmap, then the palette (when it is ours), then the palette buffer; the
+// strings and the popup menu follow as members.
+PictureWindow::~PictureWindow() { releaseDecodedImage(image, dibSeam); }
+
+BOOL PictureWindow::OnInitDialog() {
+    CDialog::OnInitDialog();
+    dibSeam.setWindow(m_hWnd);
+    SetIcons();
+    dragCursor = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_DRAG_CURSOR));
+
+    // On a 256-colour display the halftone palette exists before the picture is decoded.
+    image.displayDepth = GetDeviceCaps(WindowDC(m_hWnd).get(), BITSPIXEL);
+    if (image.displayDepth == paletteDisplayDepth) {
+        image.palette = dibSeam.createHalftonePalette();
+        image.palettePresent = image.palette ? 1 : 0;
+    }
+    std::string pathToLoad;
+    if (!allocatePaletteBuffer(image) || !ChooseSource(pathToLoad) || !LoadPicture(pathToLoad)) {
+        EndDialog(IDOK);  // ends before the window is ever shown, without a message
+        return FALSE;
+    }
+
+    if (captionMode < 0)
+        SetWindowLongPtrA(m_hWnd, GWL_STYLE, GetWindowLongPtrA(m_hWnd, GWL_STYLE) & ~LONG_PTR(WS_CAPTION));
+    CentreWindow();
+    FitWindowToPicture();
+    CentreWindow();
+    SetCaptionWithCountdown();
+    popupMenu.reset(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_POPUP_MENU)));
+    ChangeSystemMenu();
+    StoreInitialRectangles();
+
+    WINDOWPLACEMENT placement{};
+    ReadSettings(placement);
+    ApplyZOrderMode(zOrderMode);
+    if (placement.showCmd != 0) {
+        SetWindowPlacement(m_hWnd, &placement);
+        if (zoomPercent != -1) ApplyZoom(zoomPercent);
+    } else if (const UINT corner = cornerForStartPosition(startPosition)) {
+        MoveToCorner(corner);
+    }
+    if (autoExitSeconds > 0)
+        SetTimer(m_hWnd, autoExitTimerId, autoExitTimerPeriod, nullptr);
+    else
+        DeleteMenu(ContextMenu(), IDM_CANCEL_AUTO_EXIT, MF_BYCOMMAND);
+    if (linkTiming == 1 && !linkTarget.empty()) OpenLink();
+    DrawPicture(WindowDC(m_hWnd).get());
+    if (autoCommentFlag == 1) SetTimer(m_hWnd, autoCommentTimerId, autoCommentTimerDelay, nullptr);
+    return TRUE;
+}
+
+// The large icon is the application icon; the small icon gets what the window had as its
+// large icon before (normally none, so the system scales the large one). The member keeps the
+// application icon: it is drawn when the window is minimised and answers WM_QUERYDRAGICON.
+void PictureWindow::SetIcons() {
+    const auto previous = reinterpret_cast<HICON>(
+        SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(applicationIcon)));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(previous));
+}
+
+// A picture file named on the command line is shown instead of the package; without one the
+// program file must be longer than its package offset, i.e. carry a package.
+bool PictureWindow::ChooseSource(std::string& pathToLoad) {
+    const std::string commandLine = commandLinePicturePath();
+    WIN32_FIND_DATAA found{};
+    if (!commandLine.empty()) {
+        if (!findFile(commandLine, found)) return false;
+        windowTitle = titleFromPicturePath(commandLine);
+        pathToLoad = commandLine;
+        return true;
+    }
+    const auto offset = programPackageOffset();
+    packageOffsetHigh = uint32_t(packageOffsetValue(offset) >> 32);
+    packageOffsetLow = vistello::packageOffsetLow(offset);
+    if (findFile(programPath(), found)) {
+        const uint64_t size = uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+        if (size <= packageOffsetValue(offset)) return false;
+    }
+    pathToLoad.clear();
+    return true;
+}
+
+void PictureWindow::SetCaptionWithCountdown() {
+    const std::string caption = autoExitSeconds > 0 ? countdownCaption(windowTitle, autoExitSeconds) : windowTitle;
+    SetWindowTextA(m_hWnd, caption.c_str());
+}
+
+// The window can be moved and minimised but not maximised or sized; it adds centring, the
+// comment and the about box at the end of its system menu.
+void PictureWindow::ChangeSystemMenu() {
+    HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
+    if (!systemMenu) return;
+    DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
+    DeleteMenu(systemMenu, SC_SIZE, MF_BYCOMMAND);
+    AppendMenuA(systemMenu, MF_STRING, IDM_CENTRE, "中央配置(&R)");
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, IDM_SYS_COMMENT, "ちょっと一言(&T)...");
+    AppendMenuA(systemMenu, MF_STRING, IDM_SYS_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
+}
+
+void PictureWindow::StoreInitialRectangles() {
+    GetClientRect(m_hWnd, &initialClientRect);
+    GetWindowRect(m_hWnd, &initialWindowRect);
+}
+
+bool PictureWindow::OnSysCommand(UINT command) {
+    switch (command & 0xFFF0) {
+    case IDM_SYS_ABOUT: OpenAboutDialog(); return true;
+    case IDM_CENTRE: CentreWindow(); return true;
+    case IDM_SYS_COMMENT: OpenCommentDialog(); return true;
+    default: return false;  // move, minimise, restore, close: default processing
+    }
+}
+
+}  // namespace vistello

@@ -1,0 +1,53 @@
+#pragma once
+// Files as the program uses them: temporary copies that are always deleted, files opened
+// read-only without sharing, and the package readers' byte source over such a file.
+#include <windows.h>
+
+#include <string>
+
+#include "app/byte_source.h"
+#include "framework/handles.h"
+
+namespace vistello {
+
+// A unique temporary file in the system's temporary folder (GetTempFileNameA with the prefix,
+// unique number 0, so the system creates it empty). Deleted when the guard goes, on every way
+// out, unless released.
+class TempFileGuard {
+public:
+    explicit TempFileGuard(const char* prefix);
+    ~TempFileGuard();
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+    bool created() const { return !path_.empty(); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Opens a file read-only without sharing; invalid when it cannot be opened.
+UniqueFileHandle openForReading(const std::string& path);
+// Creates (or truncates) a file for writing.
+UniqueFileHandle createForWriting(const std::string& path, DWORD shareMode = 0);
+// WriteFile of all bytes; false on an error or a short write.
+[[nodiscard]] bool writeAll(HANDLE file, const void* bytes, size_t size);
+
+// The package readers' source over an open file, from its current position.
+class FileByteSource final : public ByteSource {
+public:
+    explicit FileByteSource(HANDLE file);
+    [[nodiscard]] size_t read(uint8_t* out, size_t count) override;
+    [[nodiscard]] bool skip(uint64_t count) override;
+    [[nodiscard]] uint64_t remaining() const override;
+    // Seeks to an offset from the start of the file (a signed 32-bit offset, as the package
+    // offset's low word is used).
+    [[nodiscard]] bool seekFromStart(int32_t offset);
+
+private:
+    uint64_t position() const;
+    HANDLE file_;
+    uint64_t size_ = 0;
+};
+
+}  // namespace vistello

@@ -1,0 +1,184 @@
+#pragma once
+// The JPEG decoder: baseline and progressive Huffman-coded frames (ITU-T T.81), decoded
+// straight into a 24-bit DIB. One record per decode.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "jpeg/jpeg_allocate.h"
+#include "jpeg/jpeg_huffman_table.h"
+#include "jpeg/jpeg_output.h"
+#include "raster/message_seam.h"
+
+namespace vistello {
+
+struct FrameComponent {   // one component of the frame header, in stream order
+    uint8_t id = 0;         // Ci
+    uint8_t h = 0;          // Hi
+    uint8_t v = 0;          // Vi
+    uint8_t quantTable = 0; // Tqi
+};
+
+struct ScanComponent {    // one component of the current scan, in scan order
+    uint8_t index = 0;        // 1-based position in the frame's component list
+    uint8_t dcTable = 0;      // Td
+    uint8_t acTable = 0;      // Ta
+    uint8_t h = 0;
+    uint8_t v = 0;
+    uint8_t blocksPerMcu = 0; // h x v
+    uint8_t quantTable = 0;   // the component's Tq
+    int32_t dcPredictor = 0;
+};
+
+// Which entropy decoder runs. Both give the same coefficients, the same success or failure and
+// the same position in the data for every input; the reference one follows the bit-serial
+// procedures of T.81 Annex F literally and is kept to check the fast one against.
+enum class EntropyPath : uint8_t { reference, fast };
+
+// EXTEND of T.81 F.2.2.1: a received value of `size` bits as a signed difference.
+[[nodiscard]] int32_t extend(uint32_t value, uint32_t size);
+
+class JpegDecoder {
+public:
+    explicit JpegDecoder(MessageSeam& messages);
+    JpegDecoder(const JpegDecoder&) = delete;
+    JpegDecoder& operator=(const JpegDecoder&) = delete;
+
+    // 1 when the stream was decoded to EOI, 0 on failure; what was written stays in the DIB.
+    [[nodiscard]] int decodeJpeg(const uint8_t* data, size_t length, const JpegOutput& output);
+
+    EntropyPath entropyPath = EntropyPath::fast;
+
+    // From the frame header (0 until one was read).
+    uint32_t imageWidth = 0;
+    uint32_t imageHeight = 0;
+    uint8_t componentCount = 0;
+
+    // Upper bound on the scans of a progressive frame; later scans are not decoded.
+    static constexpr uint32_t maxProgressiveScans = 1000;
+    // Upper bound on the coefficient positions that the band walks of one progressive frame may
+    // visit in total (blocks x band width per scan): keeps crafted files with thousands of
+    // cheap scans over a large picture within seconds.
+    static constexpr uint64_t maxProgressiveWork = uint64_t(1) << 31;
+
+private:
+    // --- stream parser (jpeg_markers.cpp)
+    [[nodiscard]] bool findSoi();
+    [[nodiscard]] bool findMarker();
+    [[nodiscard]] int handleMarker();
+    [[nodiscard]] int decodeFrame();
+    [[nodiscard]] bool readScanHeader();
+    [[nodiscard]] bool readQuantTables();
+    [[nodiscard]] bool readRestartInterval();
+    [[nodiscard]] bool readApp0();
+    void skipSegment();
+    [[nodiscard]] bool frameIsSupported() const;
+    [[nodiscard]] bool readU8(uint8_t& value);
+    [[nodiscard]] bool readU16(uint16_t& value);
+    [[nodiscard]] bool passedEnd() const { return cursor > length; }
+    void markPassedEnd() { cursor = length + 1; }
+
+    // --- entropy decoding (jpeg_huffman.cpp, jpeg_entropy.cpp)
+    [[nodiscard]] bool readHuffmanTables();
+    [[nodiscard]] bool loadByte();
+    [[nodiscard]] bool readBit(uint32_t& bit);
+    [[nodiscard]] int readRefinementBit();
+    [[nodiscard]] bool receiveBits(uint32_t count, uint32_t& value);
+    [[nodiscard]] bool decodeSymbol(uint32_t& symbol);
+    [[nodiscard]] bool decodeBlock(ScanComponent& component, int32_t block[64]);
+    void resetBitReader();
+    void findEntropyEnd();
+    [[nodiscard]] bool fastPathAllowed() const;
+    void refillFast();
+    [[nodiscard]] bool decodeSymbolFast(const HuffmanTable* table, uint32_t& symbol);
+    [[nodiscard]] uint32_t takeBitsFast(uint32_t count);
+    template <bool fast> [[nodiscard]] bool symbolFrom(const HuffmanTable* table, uint32_t& symbol);
+    template <bool fast> [[nodiscard]] bool bitsFrom(uint32_t count, uint32_t& value);
+    template <bool fast> [[nodiscard]] int refinementBitFrom();
+    template <bool fast> [[nodiscard]] bool decodeBlockWith(ScanComponent& component, int32_t block[64]);
+    template <bool fast> [[nodiscard]] bool decodeDcFirstWith(ScanComponent& component, int32_t block[64]);
+    template <bool fast> [[nodiscard]] bool decodeDcRefineWith(int32_t block[64]);
+    template <bool fast> [[nodiscard]] bool decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun);
+    template <bool fast> [[nodiscard]] bool decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun);
+    template <bool fast> [[nodiscard]] bool refineWith(int32_t& coefficient);
+    [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
+    [[nodiscard]] bool decodeAcRefineFast(int32_t block[64], uint32_t& endOfBandRun);
+    [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
+    [[nodiscard]] bool decodeDcFirst(ScanComponent& component, int32_t block[64]);
+    [[nodiscard]] bool decodeDcRefine(int32_t block[64]);
+    [[nodiscard]] bool decodeAcFirst(int32_t block[64], uint32_t& endOfBandRun);
+    [[nodiscard]] bool decodeAcRefine(int32_t block[64], uint32_t& endOfBandRun);
+    [[nodiscard]] const HuffmanTable* dcTableOf(const ScanComponent& component) const;
+    [[nodiscard]] const HuffmanTable* acTableOf(const ScanComponent& component) const;
+
+    // --- driver (jpeg_driver.cpp)
+    [[nodiscard]] int decodeScans();
+    [[nodiscard]] bool decodeBaselineScan();
+    [[nodiscard]] bool decodeRestartScan();
+    [[nodiscard]] bool decodeRun(uint32_t count);
+    [[nodiscard]] bool decodeComponentRun(uint32_t count);
+    [[nodiscard]] bool decodeMcus(uint32_t count);
+    [[nodiscard]] bool decodeMcu(int64_t x, int64_t y);
+    [[nodiscard]] bool decodeComponentMcu(int64_t x, int64_t y);
+    void mcuPosition(int64_t& x, int64_t& y) const;
+
+    // --- progressive (jpeg_progressive.cpp)
+    [[nodiscard]] int decodeProgressive();
+    [[nodiscard]] bool allocateStores();
+    [[nodiscard]] bool decodeProgressiveScan();
+    [[nodiscard]] bool decodeDcScan();
+    [[nodiscard]] bool decodeAcScan();
+    [[nodiscard]] bool extraBlockFlag() const;
+    [[nodiscard]] int32_t* storeBlock(uint8_t componentIndex, size_t blockIndex);
+    [[nodiscard]] bool nextProgressiveScan(bool& endOfImage);
+    void finishProgressive();
+
+    MessageSeam& messages;
+    const uint8_t* data = nullptr;
+    size_t length = 0;        // dataEnd = data + length
+    size_t cursor = 0;        // read position; cursor > length means "passed the end"
+    JpegOutput output{};
+    uint8_t frameMarker = 0;
+    int32_t levelShift = 0;
+    alignas(16) int32_t blockWorkspace[8][64]{};
+    uint32_t totalMcus = 0;
+    uint32_t mcuCounter = 0;
+    uint32_t mcusPerRow = 0;
+    uint32_t mcuRows = 0;
+    uint8_t frameMaxH = 0;
+    uint8_t frameMaxV = 0;
+    uint8_t scanMaxH = 0;
+    uint8_t scanMaxV = 0;
+    uint32_t restartInterval = 0;
+    uint32_t restartCount = 0;
+    uint8_t scanComponentCount = 0;
+    ScanComponent scanComponents[4]{};
+    uint32_t spectralStart = 0;
+    uint32_t spectralEnd = 0;
+    uint8_t approxHigh = 0;
+    uint8_t approxLow = 0;
+    int32_t quantTables[4][64]{};
+    HuffmanTable acTables[4]{};
+    HuffmanTable dcTables[4]{};
+    const HuffmanTable* currentAcTable = nullptr;
+    const HuffmanTable* currentDcTable = nullptr;
+    const HuffmanTable* activeTable = nullptr;
+    // Bit reader: bitBuffer holds bitsLeft unread bits, most significant first. bitsLeft is 64
+    // bits wide so that stores into int32 coefficient blocks cannot alias it.
+    uint64_t bitsLeft = 0;
+    uint64_t bitBuffer = 0;
+    size_t entropyEnd = 0;    // first marker (or the end) after the current entropy-coded run
+    uint8_t precision = 0;
+    FrameComponent components[255]{};
+    bool frameRead = false;
+    alignas(16) int32_t chromaBlocks[2][64]{};
+
+    // Progressive coefficient stores (one per component position, 64 coefficients per block).
+    ZeroedArray<int32_t> stores[3];
+    size_t storeBlocks[3]{};
+    size_t storeRowBlocks = 0;   // blocks per row of store 1
+    uint32_t scanCount = 0;
+    uint64_t progressiveWork = 0;
+};
+
+}  // namespace vistello

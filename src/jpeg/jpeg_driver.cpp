@@ -1,0 +1,168 @@
+// The frame's scan loop and the MCU loops of sequential scans, with restart intervals and
+// resynchronisation on RSTn markers (ITU-T T.81, E.2 and F.2.1).
+#include "jpeg/jpeg_color.h"
+#include "jpeg/jpeg_decoder.h"
+#include "jpeg/jpeg_idct.h"
+#include "jpeg/jpeg_tables.h"
+
+namespace vistello {
+
+int JpegDecoder::decodeScans() {
+    if (!findMarker()) return 0;
+    for (;;) {
+        const uint8_t code = data[cursor];
+        if (code == markerEoi) return 1;   // also a frame without scans: nothing drawn
+        if (code == markerSos) {
+            ++cursor;
+            if (!readScanHeader()) return 0;
+            mcuCounter = 0;
+            const bool knownProcess = frameMarker == markerSof0 || frameMarker == markerSof2;
+            if (!knownProcess || !frameIsSupported()) {
+                messages.showMessage(unsupportedFrameText);
+                return 0;
+            }
+            if (frameMarker == markerSof2) return decodeProgressive();
+            if (!decodeBaselineScan()) return 0;
+            continue;   // cursor rests on the marker after the scan
+        }
+        if (handleMarker() == 0) return 0;
+        if (!findMarker()) return 0;
+    }
+}
+
+bool JpegDecoder::decodeBaselineScan() {
+    restartCount = 0;
+    if (restartInterval != 0) return decodeRestartScan();
+    if (scanComponentCount == componentCount) return decodeRun(totalMcus);
+    return decodeComponentRun(totalMcus);
+}
+
+// Top-left pixel of MCU number restartCount x Ri + mcuCounter of the scan, in raster order.
+void JpegDecoder::mcuPosition(int64_t& x, int64_t& y) const {
+    const uint64_t number = uint64_t{restartCount} * restartInterval + mcuCounter;
+    x = static_cast<int64_t>(number % mcusPerRow) * 8 * scanMaxH;
+    y = static_cast<int64_t>(number / mcusPerRow) * 8 * scanMaxV;
+}
+
+bool JpegDecoder::decodeMcus(uint32_t count) {
+    for (uint32_t i = 0; i < scanComponentCount; ++i) scanComponents[i].dcPredictor = 0;
+    resetBitReader();
+    const bool interleaved = scanComponentCount == componentCount;
+    for (mcuCounter = 0; mcuCounter < count; ++mcuCounter) {
+        int64_t x = 0;
+        int64_t y = 0;
+        mcuPosition(x, y);
+        if (!(interleaved ? decodeMcu(x, y) : decodeComponentMcu(x, y))) return false;
+    }
+    return true;
+}
+
+// A run of MCUs ending at a marker: after a failure the marker search moves cursor to the next
+// marker, where a restart scan picks up the next interval.
+bool JpegDecoder::decodeRun(uint32_t count) {
+    if (!decodeMcus(count)) {
+        (void)findMarker();   // only positions cursor; the run has failed either way
+        return false;
+    }
+    return findMarker();
+}
+
+bool JpegDecoder::decodeComponentRun(uint32_t count) {
+    return decodeMcus(count) && findMarker();
+}
+
+const HuffmanTable* JpegDecoder::dcTableOf(const ScanComponent& component) const {
+    return component.dcTable < 4 ? &dcTables[component.dcTable] : nullptr;
+}
+
+const HuffmanTable* JpegDecoder::acTableOf(const ScanComponent& component) const {
+    return component.acTable < 4 ? &acTables[component.acTable] : nullptr;
+}
+
+// Every block of the MCU is decoded before anything is drawn: an MCU whose data fails leaves
+// the DIB as it was.
+bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
+    for (uint32_t i = 0; i < scanComponentCount; ++i) {
+        ScanComponent& component = scanComponents[i];
+        currentDcTable = dcTableOf(component);
+        currentAcTable = acTableOf(component);
+        for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
+            int32_t* block = component.index == 1 ? blockWorkspace[b] : chromaBlocks[component.index - 2];
+            if (!decodeBlockAny(component, block)) return false;
+        }
+    }
+    const ScanComponent& luma = scanComponents[0];
+    const McuGeometry geometry{scanMaxH, scanMaxV};
+    if (clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v).empty()) return true;
+    for (uint32_t b = 0; b < luma.blocksPerMcu; ++b) transformBlock(blockWorkspace[b], quantTables[luma.quantTable], levelShift);
+    if (scanComponentCount == 1) {
+        writeGreyBlock(output, x, y, blockWorkspace[0]);
+        return true;
+    }
+    for (uint32_t i = 1; i < scanComponentCount; ++i) transformBlock(chromaBlocks[i - 1], quantTables[scanComponents[i].quantTable], 0);
+    convertInterleavedMcu(output, x, y, geometry, blockWorkspace, chromaBlocks[0],
+                          scanComponentCount == 3 ? chromaBlocks[1] : nullptr);
+    return true;
+}
+
+// An MCU of a scan with fewer components than the frame: the first component is drawn as grey,
+// Cb and Cr change the pixels that are already there.
+bool JpegDecoder::decodeComponentMcu(int64_t x, int64_t y) {
+    for (uint32_t i = 0; i < scanComponentCount; ++i) {
+        ScanComponent& component = scanComponents[i];
+        currentDcTable = dcTableOf(component);
+        currentAcTable = acTableOf(component);
+        for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
+            int32_t* block = component.index == 1 ? blockWorkspace[b] : chromaBlocks[i < 2 ? i : 1];
+            if (!decodeBlockAny(component, block)) return false;
+        }
+    }
+    const McuGeometry geometry{scanMaxH, scanMaxV};
+    if (clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v).empty()) return true;
+    for (uint32_t i = 0; i < scanComponentCount; ++i) {
+        const ScanComponent& component = scanComponents[i];
+        const int32_t* quantTable = quantTables[component.quantTable];
+        if (component.index == 1) {
+            for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
+                transformBlock(blockWorkspace[b], quantTable, levelShift);
+                writeGreyBlock(output, x + 8 * (b % component.h), y + 8 * (b / component.h), blockWorkspace[b]);
+            }
+            continue;
+        }
+        int32_t* block = chromaBlocks[i < 2 ? i : 1];
+        transformBlock(block, quantTable, 0);
+        applyChromaBlock(output, x, y, geometry, block,
+                         component.index == 2 ? ChromaKind::blueDifference : ChromaKind::redDifference);
+    }
+    return true;
+}
+
+// Restart intervals: interval k starts at MCU k x Ri in raster order. A failed interval is
+// resynchronised on the next RSTn marker. When that marker (after a failed interval or a good
+// one) is not the expected RSTn, the intervals in between lost their data or their markers:
+// they are counted by the marker number and their area is left as it is, so the following
+// intervals still land at their places.
+bool JpegDecoder::decodeRestartScan() {
+    const uint32_t interval = restartInterval;
+    const uint32_t intervals = (totalMcus + interval - 1) / interval;
+    if (intervals == 0) return findMarker();
+    uint8_t expected = markerRst0;
+    restartCount = 0;
+    while (restartCount + 1 < intervals) {
+        const bool decoded = decodeRun(interval);
+        if (!decoded && (passedEnd() || !isRestartMarker(data[cursor]))) return false;
+        const uint8_t found = data[cursor];
+        if (isRestartMarker(found)) {
+            const uint32_t lost = static_cast<uint32_t>(found - expected) & 7;
+            // Never count past the last interval: its MCUs must stay inside the scan.
+            const uint32_t room = intervals - 2 - restartCount;
+            restartCount += lost < room ? lost : room;
+        }
+        ++restartCount;
+        expected = found == markerRst7 ? markerRst0 : static_cast<uint8_t>(found + 1);
+        ++cursor;
+    }
+    return decodeRun(totalMcus - (intervals - 1) * interval);
+}
+
+}  // namespace vistello

@@ -1,0 +1,542 @@
+// Entropy decoding: the bit reader, symbol decoding, receive-and-extend and the block decoders
+// of sequential and progressive scans (ITU-T T.81, F.2.2 and G.1.2).
+//
+// Two bit-level paths share the block logic. The reference path reads one byte at a time,
+// only when a bit is needed, and walks the code lengths one bit at a time. The fast path keeps
+// up to 64 bits buffered and finds codes of up to 9 bits with one table look-up. It runs only
+// while at least fastPathMargin bytes lie before the next marker or the end of the data, which
+// is more than a block can consume, so it never meets the end of the entropy-coded data: every
+// failure that depends on where the data ends happens on the reference path. Both paths give
+// the same symbols, values, failures and marker position for every input.
+#include <cstring>
+
+#include "jpeg/jpeg_arith.h"
+#include "jpeg/jpeg_decoder.h"
+#include "jpeg/jpeg_tables.h"
+
+namespace vistello {
+namespace {
+
+// A block consumes at most 63 symbols of 16 bits with 15 value bits each, plus 16 + 16 bits
+// of DC or 63 correction bits: at most 2016 bits, 252 bytes. 600 bytes hold at least 300 data
+// bytes even if every byte is a stuffed FF 00 pair, that is 2400 bits.
+constexpr size_t fastPathMargin = 600;
+
+// DC difference categories above 16 cannot come from 8..16-bit samples (T.81 F.1.2.1.1).
+constexpr uint32_t maxDcCategory = 16;
+
+}  // namespace
+
+int32_t extend(uint32_t value, uint32_t size) {
+    if (size == 0) return 0;
+    if (value < (1u << (size - 1))) return static_cast<int32_t>(value) - (1 << size) + 1;
+    return static_cast<int32_t>(value);
+}
+
+void JpegDecoder::resetBitReader() {
+    bitsLeft = 0;
+    bitBuffer = 0;
+    findEntropyEnd();
+}
+
+// The first marker after cursor as the bit reader sees it: FF followed by anything but 00, or
+// an FF that is the last byte.
+void JpegDecoder::findEntropyEnd() {
+    size_t position = cursor;
+    entropyEnd = length;
+    while (position < length) {
+        const void* fill = std::memchr(data + position, markerFill, length - position);
+        if (fill == nullptr) return;
+        position = static_cast<size_t>(static_cast<const uint8_t*>(fill) - data);
+        if (position + 1 >= length || data[position + 1] != 0) {
+            entropyEnd = position;
+            return;
+        }
+        position += 2;
+    }
+}
+
+bool JpegDecoder::fastPathAllowed() const {
+    return entropyPath == EntropyPath::fast && cursor <= entropyEnd && entropyEnd - cursor >= fastPathMargin;
+}
+
+// Appends the next entropy-coded byte to the bit buffer. FF 00 gives FF; a marker or the end of
+// the data gives no byte, and cursor stays on the marker so the marker search finds it.
+bool JpegDecoder::loadByte() {
+    if (cursor >= length) return false;
+    const uint8_t byte = data[cursor];
+    if (byte == markerFill) {
+        if (length - cursor < 2 || data[cursor + 1] != 0) return false;
+        cursor += 2;
+    } else {
+        cursor += 1;
+    }
+    bitBuffer |= static_cast<uint64_t>(byte) << (56 - bitsLeft);
+    bitsLeft += 8;
+    return true;
+}
+
+// ---- reference path
+
+bool JpegDecoder::readBit(uint32_t& bit) {
+    if (bitsLeft == 0 && !loadByte()) return false;
+    bit = static_cast<uint32_t>(bitBuffer >> 63);
+    bitBuffer <<= 1;
+    --bitsLeft;
+    return true;
+}
+
+int JpegDecoder::readRefinementBit() {
+    uint32_t bit = 0;
+    return readBit(bit) ? static_cast<int>(bit) : -1;
+}
+
+bool JpegDecoder::receiveBits(uint32_t count, uint32_t& value) {
+    value = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t bit = 0;
+        if (!readBit(bit)) return false;
+        value = value << 1 | bit;
+    }
+    return true;
+}
+
+// DECODE of T.81 F.2.2.3 over activeTable.
+bool JpegDecoder::decodeSymbol(uint32_t& symbol) {
+    const HuffmanTable* table = activeTable;
+    if (table == nullptr || !table->defined) return false;
+    uint32_t bit = 0;
+    if (!readBit(bit)) return false;
+    int32_t code = static_cast<int32_t>(bit);
+    uint32_t codeLength = 1;
+    while (code > table->maxCode[codeLength]) {
+        if (++codeLength > 16) return false;
+        if (!readBit(bit)) return false;
+        code = code << 1 | static_cast<int32_t>(bit);
+    }
+    symbol = table->values[table->valPtr[codeLength] + static_cast<uint32_t>(code - table->minCode[codeLength])];
+    return true;
+}
+
+// ---- fast path
+
+#define VISTELLO_ALWAYS_INLINE __attribute__((always_inline)) inline
+
+VISTELLO_ALWAYS_INLINE void JpegDecoder::refillFast() {
+    while (bitsLeft <= 56) {
+        if (cursor >= length) return;
+        const uint8_t byte = data[cursor];
+        if (byte == markerFill) {
+            if (length - cursor < 2 || data[cursor + 1] != 0) return;
+            cursor += 2;
+        } else {
+            cursor += 1;
+        }
+        bitBuffer |= static_cast<uint64_t>(byte) << (56 - bitsLeft);
+        bitsLeft += 8;
+    }
+}
+
+// Refills below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are
+// already buffered.
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeSymbolFast(const HuffmanTable* table, uint32_t& symbol) {
+    if (table == nullptr || !table->defined) return false;
+    if (bitsLeft < 32) refillFast();
+    const uint32_t entry = table->lookahead[bitBuffer >> (64 - lookaheadBits)];
+    if (entry != 0) {
+        const uint32_t codeLength = entry >> 8;
+        bitBuffer <<= codeLength;
+        bitsLeft -= codeLength;
+        symbol = entry & 0xFF;
+        return true;
+    }
+    for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16; ++codeLength) {
+        const int32_t code = static_cast<int32_t>(bitBuffer >> (64 - codeLength));
+        if (code > table->maxCode[codeLength]) continue;
+        bitBuffer <<= codeLength;
+        bitsLeft -= codeLength;
+        symbol = table->values[table->valPtr[codeLength] + static_cast<uint32_t>(code - table->minCode[codeLength])];
+        return true;
+    }
+    return false;
+}
+
+VISTELLO_ALWAYS_INLINE uint32_t JpegDecoder::takeBitsFast(uint32_t count) {
+    if (count == 0) return 0;
+    if (bitsLeft < count) refillFast();
+    const uint32_t value = static_cast<uint32_t>(bitBuffer >> (64 - count));
+    bitBuffer <<= count;
+    bitsLeft -= count;
+    return value;
+}
+
+// ---- the two paths behind one interface for the block decoders
+
+template <bool fast>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::symbolFrom(const HuffmanTable* table, uint32_t& symbol) {
+    if constexpr (fast) {
+        return decodeSymbolFast(table, symbol);
+    } else {
+        activeTable = table;
+        return decodeSymbol(symbol);
+    }
+}
+
+template <bool fast>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::bitsFrom(uint32_t count, uint32_t& value) {
+    if constexpr (fast) {
+        value = takeBitsFast(count);
+        return true;
+    } else {
+        return receiveBits(count, value);
+    }
+}
+
+template <bool fast>
+VISTELLO_ALWAYS_INLINE int JpegDecoder::refinementBitFrom() {
+    if constexpr (fast) {
+        return static_cast<int>(takeBitsFast(1));
+    } else {
+        return readRefinementBit();
+    }
+}
+
+// ---- sequential blocks
+
+template <bool fast>
+bool JpegDecoder::decodeBlockWith(ScanComponent& component, int32_t block[64]) {
+    // Cleared first, so every position the transform reads holds a decoded value or zero.
+    std::memset(block, 0, 64 * sizeof(int32_t));
+    uint32_t category = 0;
+    if (!symbolFrom<fast>(currentDcTable, category) || category > maxDcCategory) return false;
+    uint32_t bits = 0;
+    if (!bitsFrom<fast>(category, bits)) return false;
+    component.dcPredictor = wrapAdd(component.dcPredictor, extend(bits, category));
+    block[0] = component.dcPredictor;
+    for (uint32_t k = 1; k < 64;) {
+        uint32_t runSize = 0;
+        if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+        const uint32_t run = runSize >> 4;
+        const uint32_t size = runSize & 15;
+        if (size != 0) {
+            k += run;   // k <= 63 + 15: the extended zig-zag table maps it to 63
+            if (!bitsFrom<fast>(size, bits)) return false;
+            block[zigZagToNatural[k]] = extend(bits, size);
+            ++k;
+        } else if (run == 15) {
+            k += 16;    // ZRL
+        } else {
+            break;      // EOB (runs 1..14 with size 0 count as EOB too)
+        }
+    }
+    return true;
+}
+
+bool JpegDecoder::decodeBlock(ScanComponent& component, int32_t block[64]) {
+    return decodeBlockWith<false>(component, block);
+}
+
+// The sequential block decoder of the fast path, written out with the bit buffer in local
+// variables and with the AC look-up that yields run and value in one step. Same results as
+// decodeBlockWith, symbol by symbol.
+bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
+    const HuffmanTable* dcTable = currentDcTable;
+    const HuffmanTable* acTable = currentAcTable;
+    if (dcTable == nullptr || !dcTable->defined || acTable == nullptr || !acTable->defined) {
+        return decodeBlockWith<false>(component, block);
+    }
+    std::memset(block, 0, 64 * sizeof(int32_t));
+    uint64_t buffer = bitBuffer;
+    uint64_t count = bitsLeft;
+    size_t position = cursor;
+    const auto refill = [&] {
+        while (count <= 56 && position < length) {
+            const uint8_t byte = data[position];
+            if (byte == markerFill) {
+                if (length - position < 2 || data[position + 1] != 0) break;
+                position += 2;
+            } else {
+                position += 1;
+            }
+            buffer |= static_cast<uint64_t>(byte) << (56 - count);
+            count += 8;
+        }
+    };
+    const auto take = [&](uint32_t bits) {
+        const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
+        buffer <<= bits;
+        count -= bits;
+        return value;
+    };
+    // A symbol of up to 16 bits; false where no code matches.
+    const auto symbol = [&](const HuffmanTable& table, uint32_t& result) {
+        const uint32_t entry = table.lookahead[buffer >> (64 - lookaheadBits)];
+        if (entry != 0) {
+            take(entry >> 8);
+            result = entry & 0xFF;
+            return true;
+        }
+        for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16; ++codeLength) {
+            const int32_t code = static_cast<int32_t>(buffer >> (64 - codeLength));
+            if (code > table.maxCode[codeLength]) continue;
+            take(codeLength);
+            result = table.values[table.valPtr[codeLength] + static_cast<uint32_t>(code - table.minCode[codeLength])];
+            return true;
+        }
+        return false;
+    };
+    const auto finish = [&](bool result) {
+        bitBuffer = buffer;
+        bitsLeft = count;
+        cursor = position;
+        return result;
+    };
+
+    refill();
+    uint32_t category = 0;
+    if (!symbol(*dcTable, category) || category > maxDcCategory) return finish(false);
+    component.dcPredictor = wrapAdd(component.dcPredictor, extend(take(category), category));
+    block[0] = component.dcPredictor;
+    for (uint32_t k = 1; k < 64;) {
+        if (count < 32) refill();
+        const uint32_t combined = acTable->acLookahead[buffer >> (64 - lookaheadBits)];
+        if (combined != 0) {
+            k += (combined >> 8) & 15;
+            block[zigZagToNatural[k]] = static_cast<int16_t>(combined >> 16);
+            ++k;
+            take(combined & 0xFF);
+            continue;
+        }
+        uint32_t runSize = 0;
+        if (!symbol(*acTable, runSize)) return finish(false);
+        const uint32_t run = runSize >> 4;
+        const uint32_t size = runSize & 15;
+        if (size != 0) {
+            k += run;
+            block[zigZagToNatural[k]] = extend(take(size), size);
+            ++k;
+        } else if (run == 15) {
+            k += 16;
+        } else {
+            break;
+        }
+    }
+    return finish(true);
+}
+
+bool JpegDecoder::decodeBlockAny(ScanComponent& component, int32_t block[64]) {
+    return fastPathAllowed() ? decodeBlockFast(component, block) : decodeBlockWith<false>(component, block);
+}
+
+// ---- progressive blocks (T.81 G.1.2)
+
+template <bool fast>
+bool JpegDecoder::decodeDcFirstWith(ScanComponent& component, int32_t block[64]) {
+    uint32_t category = 0;
+    if (!symbolFrom<fast>(currentDcTable, category) || category > maxDcCategory) return false;
+    uint32_t bits = 0;
+    if (!bitsFrom<fast>(category, bits)) return false;
+    const int32_t difference = wrapShiftLeft(extend(bits, category), approxLow);
+    component.dcPredictor = wrapAdd(component.dcPredictor, difference);
+    block[0] = component.dcPredictor;
+    return true;
+}
+
+template <bool fast>
+bool JpegDecoder::decodeDcRefineWith(int32_t block[64]) {
+    const int bit = refinementBitFrom<fast>();
+    if (bit < 0) return false;
+    // Added whatever the coefficient's sign.
+    block[0] = wrapAdd(block[0], wrapShiftLeft(bit, approxLow));
+    return true;
+}
+
+template <bool fast>
+bool JpegDecoder::decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun) {
+    if (endOfBandRun > 0) {
+        --endOfBandRun;
+        return true;
+    }
+    for (uint32_t k = spectralStart; k <= spectralEnd;) {
+        uint32_t runSize = 0;
+        if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+        const uint32_t run = runSize >> 4;
+        const uint32_t size = runSize & 15;
+        uint32_t bits = 0;
+        if (size != 0) {
+            k += run;   // at most 63 + 15, inside the extended zig-zag table
+            if (!bitsFrom<fast>(size, bits)) return false;
+            block[zigZagToNatural[k]] = wrapShiftLeft(extend(bits, size), approxLow);
+            ++k;
+        } else if (run == 15) {
+            k += 16;
+        } else {
+            if (!bitsFrom<fast>(run, bits)) return false;
+            endOfBandRun = (1u << run) + bits - 1;
+            break;
+        }
+    }
+    return true;
+}
+
+template <bool fast>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(int32_t& coefficient) {
+    const int bit = refinementBitFrom<fast>();
+    if (bit < 0) return false;
+    if (bit == 1) {
+        const int32_t step = wrapShiftLeft(1, approxLow);
+        coefficient = coefficient >= 0 ? wrapAdd(coefficient, step) : wrapSub(coefficient, step);
+    }
+    return true;
+}
+
+template <bool fast>
+bool JpegDecoder::decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun) {
+    uint32_t k = spectralStart;
+    if (endOfBandRun == 0) {
+        while (k <= spectralEnd) {
+            uint32_t runSize = 0;
+            if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+            uint32_t run = runSize >> 4;
+            const uint32_t size = runSize & 15;
+            uint32_t bits = 0;
+            int32_t value = 0;
+            if (size != 0) {
+                if (!bitsFrom<fast>(size, bits)) return false;
+                value = wrapShiftLeft(extend(bits, size), approxLow);
+            } else if (run != 15) {
+                if (!bitsFrom<fast>(run, bits)) return false;
+                endOfBandRun = (1u << run) + bits;
+                break;
+            }
+            // Pass `run` zero coefficients (ZRL: 16 with the one it stops on), correcting
+            // the non-zero ones met on the way; the walk never passes Se.
+            for (; k <= spectralEnd; ++k) {
+                int32_t& coefficient = block[zigZagToNatural[k]];
+                if (coefficient != 0) {
+                    if (!refineWith<fast>(coefficient)) return false;
+                } else {
+                    if (run == 0) break;
+                    --run;
+                }
+            }
+            if (size != 0 && k <= spectralEnd) block[zigZagToNatural[k]] = value;
+            ++k;
+        }
+    }
+    if (endOfBandRun > 0) {
+        for (; k <= spectralEnd; ++k) {
+            int32_t& coefficient = block[zigZagToNatural[k]];
+            if (coefficient != 0 && !refineWith<fast>(coefficient)) return false;
+        }
+        --endOfBandRun;
+    }
+    return true;
+}
+
+bool JpegDecoder::decodeDcFirst(ScanComponent& component, int32_t block[64]) {
+    return fastPathAllowed() ? decodeDcFirstWith<true>(component, block) : decodeDcFirstWith<false>(component, block);
+}
+bool JpegDecoder::decodeDcRefine(int32_t block[64]) {
+    return fastPathAllowed() ? decodeDcRefineWith<true>(block) : decodeDcRefineWith<false>(block);
+}
+bool JpegDecoder::decodeAcFirst(int32_t block[64], uint32_t& endOfBandRun) {
+    return fastPathAllowed() ? decodeAcFirstWith<true>(block, endOfBandRun) : decodeAcFirstWith<false>(block, endOfBandRun);
+}
+// The AC refinement of the fast path with the bit buffer in local variables; the same walk as
+// decodeAcRefineWith, bit for bit.
+bool JpegDecoder::decodeAcRefineFast(int32_t block[64], uint32_t& endOfBandRun) {
+    const HuffmanTable* table = currentAcTable;
+    if (table == nullptr || !table->defined) return decodeAcRefineWith<false>(block, endOfBandRun);
+    uint64_t buffer = bitBuffer;
+    uint64_t count = bitsLeft;
+    size_t position = cursor;
+    const auto refill = [&] {
+        while (count <= 56 && position < length) {
+            const uint8_t byte = data[position];
+            if (byte == markerFill) {
+                if (length - position < 2 || data[position + 1] != 0) break;
+                position += 2;
+            } else {
+                position += 1;
+            }
+            buffer |= static_cast<uint64_t>(byte) << (56 - count);
+            count += 8;
+        }
+    };
+    const auto take = [&](uint32_t bits) {
+        if (count < bits) refill();
+        const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
+        buffer <<= bits;
+        count -= bits;
+        return value;
+    };
+    const int32_t step = wrapShiftLeft(1, approxLow);
+    const auto refine = [&](int32_t& coefficient) {
+        if (take(1) != 0) coefficient = coefficient >= 0 ? wrapAdd(coefficient, step) : wrapSub(coefficient, step);
+    };
+    const auto finish = [&](bool result) {
+        bitBuffer = buffer;
+        bitsLeft = count;
+        cursor = position;
+        return result;
+    };
+    uint32_t k = spectralStart;
+    if (endOfBandRun == 0) {
+        while (k <= spectralEnd) {
+            if (count < 32) refill();
+            uint32_t runSize = 0;
+            const uint32_t entry = table->lookahead[buffer >> (64 - lookaheadBits)];
+            if (entry != 0) {
+                buffer <<= entry >> 8;
+                count -= entry >> 8;
+                runSize = entry & 0xFF;
+            } else {
+                bool matched = false;
+                for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16 && !matched; ++codeLength) {
+                    const int32_t code = static_cast<int32_t>(buffer >> (64 - codeLength));
+                    if (code > table->maxCode[codeLength]) continue;
+                    buffer <<= codeLength;
+                    count -= codeLength;
+                    runSize = table->values[table->valPtr[codeLength] + static_cast<uint32_t>(code - table->minCode[codeLength])];
+                    matched = true;
+                }
+                if (!matched) return finish(false);
+            }
+            uint32_t run = runSize >> 4;
+            const uint32_t size = runSize & 15;
+            int32_t value = 0;
+            if (size != 0) {
+                value = wrapShiftLeft(extend(take(size), size), approxLow);
+            } else if (run != 15) {
+                endOfBandRun = (1u << run) + take(run);
+                break;
+            }
+            for (; k <= spectralEnd; ++k) {
+                int32_t& coefficient = block[zigZagToNatural[k]];
+                if (coefficient != 0) {
+                    refine(coefficient);
+                } else {
+                    if (run == 0) break;
+                    --run;
+                }
+            }
+            if (size != 0 && k <= spectralEnd) block[zigZagToNatural[k]] = value;
+            ++k;
+        }
+    }
+    if (endOfBandRun > 0) {
+        for (; k <= spectralEnd; ++k) {
+            int32_t& coefficient = block[zigZagToNatural[k]];
+            if (coefficient != 0) refine(coefficient);
+        }
+        --endOfBandRun;
+    }
+    return finish(true);
+}
+
+bool JpegDecoder::decodeAcRefine(int32_t block[64], uint32_t& endOfBandRun) {
+    return fastPathAllowed() ? decodeAcRefineFast(block, endOfBandRun) : decodeAcRefineWith<false>(block, endOfBandRun);
+}
+
+}  // namespace vistello

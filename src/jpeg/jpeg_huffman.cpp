@@ -1,0 +1,113 @@
+// DHT segments and the construction of the decoding tables (ITU-T T.81, B.2.4.2, C, F.2.2.3).
+#include "jpeg/jpeg_decoder.h"
+#include "jpeg/jpeg_tables.h"
+
+namespace vistello {
+
+void buildHuffmanTable(HuffmanTable& table) {
+    uint32_t k = 0;
+    for (uint32_t codeLength = 1; codeLength <= 16; ++codeLength) {
+        for (uint32_t i = 0; i < table.bits[codeLength]; ++i) table.sizes[k++] = static_cast<uint8_t>(codeLength);
+    }
+    table.sizes[k] = 0;
+    // Code generation of Annex C: consecutive codes within a length, shifted left where the
+    // length grows. With at most 256 codes the codes stay below 2^25.
+    int32_t nextCode = 0;
+    uint32_t size = table.sizes[0];
+    k = 0;
+    while (table.sizes[k] != 0) {
+        while (table.sizes[k] == size) table.codes[k++] = nextCode++;
+        if (table.sizes[k] == 0) break;
+        do {
+            nextCode <<= 1;
+            ++size;
+        } while (table.sizes[k] != size);
+    }
+    uint32_t j = 0;
+    for (uint32_t codeLength = 1; codeLength <= 16; ++codeLength) {
+        const uint32_t count = table.bits[codeLength];
+        if (count == 0) {
+            table.maxCode[codeLength] = -1;
+            table.minCode[codeLength] = -1;
+            continue;
+        }
+        table.valPtr[codeLength] = static_cast<uint16_t>(j);
+        table.minCode[codeLength] = table.codes[j];
+        table.maxCode[codeLength] = table.codes[j + count - 1];
+        j += count;
+    }
+    // The lookahead repeats the bit-serial walk for every 9-bit prefix, so that it answers
+    // exactly as the walk does, even for tables whose code lengths are over-subscribed.
+    // A code matched at length l satisfies minCode <= code <= maxCode, so the value index
+    // valPtr + code - minCode stays below the number of values.
+    for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
+        table.lookahead[prefix] = 0;
+        for (uint32_t codeLength = 1; codeLength <= lookaheadBits; ++codeLength) {
+            const int32_t code = static_cast<int32_t>(prefix >> (lookaheadBits - codeLength));
+            if (code > table.maxCode[codeLength]) continue;
+            const uint32_t index = table.valPtr[codeLength] + static_cast<uint32_t>(code - table.minCode[codeLength]);
+            table.lookahead[prefix] = static_cast<uint16_t>(codeLength << 8 | table.values[index]);
+            break;
+        }
+    }
+}
+
+void buildAcLookahead(HuffmanTable& table) {
+    for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
+        table.acLookahead[prefix] = 0;
+        const uint32_t entry = table.lookahead[prefix];
+        if (entry == 0) continue;
+        const uint32_t codeLength = entry >> 8;
+        const uint32_t run = (entry >> 4) & 15;
+        const uint32_t size = entry & 15;
+        if (size == 0 || codeLength + size > lookaheadBits) continue;
+        const uint32_t bits = (prefix >> (lookaheadBits - codeLength - size)) & ((1u << size) - 1);
+        const int32_t value = extend(bits, size);   // |value| < 2^8 here
+        table.acLookahead[prefix] = static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(value))) << 16 |
+                                    run << 8 | (codeLength + size);
+    }
+}
+
+bool JpegDecoder::readHuffmanTables() {
+    uint16_t segmentLength = 0;
+    if (!readU16(segmentLength)) return false;
+    int32_t remaining = int32_t{segmentLength} - 2;
+    while (remaining > 0) {
+        uint8_t classAndId = 0;
+        if (!readU8(classAndId)) return false;
+        const uint8_t tableClass = classAndId >> 4;
+        const uint8_t tableId = classAndId & 15;
+        if (tableClass > 1 || tableId > 3) {
+            messages.showMessage(invalidFileText);
+            return false;
+        }
+        uint8_t counts[17] = {};
+        int32_t valueCount = 0;
+        for (uint32_t codeLength = 1; codeLength <= 16; ++codeLength) {
+            if (!readU8(counts[codeLength])) return false;
+            valueCount += counts[codeLength];
+        }
+        remaining -= 17;
+        // More than 256 codes cannot be a table of 8-bit symbols (T.81 B.2.4.2); refusing
+        // them keeps every value index and code inside the table's arrays.
+        if (valueCount > remaining || valueCount > 256) {
+            messages.showMessage(invalidFileText);
+            return false;
+        }
+        uint8_t values[256];
+        for (int32_t i = 0; i < valueCount; ++i) {
+            if (!readU8(values[i])) return false;
+        }
+        remaining -= valueCount;
+        HuffmanTable& table = tableClass == 0 ? dcTables[tableId] : acTables[tableId];
+        for (uint32_t codeLength = 1; codeLength <= 16; ++codeLength) table.bits[codeLength] = counts[codeLength];
+        for (int32_t i = 0; i < valueCount; ++i) table.values[i] = values[i];
+        table.valueCount = static_cast<uint16_t>(valueCount);
+        buildHuffmanTable(table);
+        buildAcLookahead(table);
+        table.defined = true;
+    }
+    return true;
+}
+
+}  // namespace vistello

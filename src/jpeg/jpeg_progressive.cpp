@@ -1,0 +1,203 @@
+// Progressive frames (ITU-T T.81, Annex G): every scan is decoded into coefficient stores that
+// cover the whole picture; at EOI or at the first failure the stores are transformed and
+// converted into the DIB.
+#include "jpeg/jpeg_allocate.h"
+#include "jpeg/jpeg_color.h"
+#include "jpeg/jpeg_decoder.h"
+#include "jpeg/jpeg_idct.h"
+#include "jpeg/jpeg_tables.h"
+
+namespace vistello {
+namespace {
+
+constexpr int32_t zeroBlock[64] = {};
+constexpr uint64_t bytesPerBlock = 64 * sizeof(int32_t);
+// For the frame its DIB was made for, the stores take at most four times the DIB's bytes
+// (4 bytes per coefficient against 3 bytes per pixel, three components). A frame that needs
+// more than that (plus some slack for tiny pictures) is not the DIB's frame and is refused
+// like a failed allocation.
+constexpr uint64_t storeSlackBytes = uint64_t(1) << 20;
+
+uint32_t divideRoundingUp(uint32_t value, uint32_t divisor) { return (value + divisor - 1) / divisor; }
+
+}  // namespace
+
+bool JpegDecoder::allocateStores() {
+    const uint32_t mcuColumns = divideRoundingUp(imageWidth, 8u * frameMaxH);
+    const uint64_t frameMcus = uint64_t{mcuColumns} * divideRoundingUp(imageHeight, 8u * frameMaxV);
+    storeRowBlocks = size_t{mcuColumns} * frameMaxH;
+    storeBlocks[0] = static_cast<size_t>(frameMcus * frameMaxH * frameMaxV);
+    storeBlocks[1] = componentCount >= 2 ? static_cast<size_t>(frameMcus) : 0;
+    storeBlocks[2] = componentCount >= 3 ? static_cast<size_t>(frameMcus) : 0;
+    const uint64_t totalBlocks = uint64_t{storeBlocks[0]} + storeBlocks[1] + storeBlocks[2];
+    const uint64_t dibBytes = output.stride > 0 && output.height > 0
+                                  ? uint64_t(static_cast<uint32_t>(output.stride)) * static_cast<uint32_t>(output.height)
+                                  : 0;
+    if (totalBlocks * bytesPerBlock > 4 * dibBytes + storeSlackBytes) return false;
+    for (int i = 0; i < 3; ++i) {
+        if (storeBlocks[i] == 0) continue;
+        stores[i] = tryAllocateZeroed<int32_t>(uint64_t{storeBlocks[i]} * 64, totalBlocks * 64);
+        if (!stores[i]) return false;
+    }
+    return true;
+}
+
+int32_t* JpegDecoder::storeBlock(uint8_t componentIndex, size_t blockIndex) {
+    const int store = componentIndex == 1 ? 0 : componentIndex == 2 ? 1 : 2;
+    if (blockIndex >= storeBlocks[store]) return nullptr;   // the walks stay inside; kept as a guard
+    return stores[store].get() + blockIndex * 64;
+}
+
+int JpegDecoder::decodeProgressive() {
+    messages.setMainWindowTitle(progressiveTitleText);
+    if (!allocateStores()) {
+        for (auto& store : stores) store.reset();
+        return 0;
+    }
+    int result = 0;
+    scanCount = 0;
+    progressiveWork = 0;
+    for (;;) {
+        if (!decodeProgressiveScan()) break;
+        bool endOfImage = false;
+        if (!nextProgressiveScan(endOfImage)) break;
+        if (endOfImage) {
+            result = 1;
+            break;
+        }
+    }
+    finishProgressive();
+    for (auto& store : stores) store.reset();
+    return result;
+}
+
+// Checks the scan's parameters, then walks its blocks. false ends the decoding.
+bool JpegDecoder::decodeProgressiveScan() {
+    // A band must lie inside the block and start no later than it ends (T.81 G.1.1.1.1);
+    // anything else, or a scan beyond the caps, ends the decoding with what arrived.
+    if (spectralEnd > 63 || spectralStart > spectralEnd) return false;
+    if (++scanCount > maxProgressiveScans) return false;
+    uint64_t blocksWalked = uint64_t{totalMcus};
+    if (spectralEnd == 0) {
+        uint32_t blocksPerMcu = 0;
+        for (uint32_t i = 0; i < scanComponentCount; ++i) blocksPerMcu += scanComponents[i].blocksPerMcu;
+        blocksWalked *= blocksPerMcu;
+    }
+    progressiveWork += blocksWalked * (spectralEnd - spectralStart + 1);
+    if (progressiveWork > maxProgressiveWork) return false;
+    resetBitReader();
+    mcuCounter = 0;
+    return spectralEnd == 0 ? decodeDcScan() : decodeAcScan();
+}
+
+bool JpegDecoder::decodeDcScan() {
+    const bool refinement = approxHigh != 0;
+    for (uint32_t i = 0; i < scanComponentCount; ++i) scanComponents[i].dcPredictor = 0;
+    const bool singleBlock = scanComponentCount == 1 && scanComponents[0].index == 1;
+    const size_t rowSkip = singleBlock && extraBlockFlag() ? 1 : 0;
+    for (uint32_t mcu = 0; mcu < totalMcus; ++mcu) {
+        const uint32_t mcuRow = mcu / mcusPerRow;
+        const uint32_t mcuColumn = mcu % mcusPerRow;
+        for (uint32_t i = 0; i < scanComponentCount; ++i) {
+            ScanComponent& component = scanComponents[i];
+            currentDcTable = dcTableOf(component);
+            for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
+                size_t index = mcu;
+                if (singleBlock) {
+                    index = mcu + mcuRow * rowSkip;
+                } else if (component.index == 1) {
+                    const size_t row = size_t{mcuRow} * scanMaxV + b / component.h;
+                    const size_t column = size_t{mcuColumn} * scanMaxH + b % component.h;
+                    index = row * storeRowBlocks + column;
+                }
+                int32_t* block = storeBlock(component.index, index);
+                if (block == nullptr) return false;
+                if (!(refinement ? decodeDcRefine(block) : decodeDcFirst(component, block))) return false;
+            }
+        }
+    }
+    return true;
+}
+
+// In a scan of the first component alone the walk follows the picture's block rows; store 1
+// is one block wider where the last frame MCU column reaches 8 or more pixels beyond the
+// picture, and that block is stepped over at the end of every row.
+bool JpegDecoder::extraBlockFlag() const {
+    const uint32_t mcuWidth = 8u * frameMaxH;
+    if (scanComponentCount != 1 || imageWidth % mcuWidth == 0) return false;
+    return mcuWidth * divideRoundingUp(imageWidth, mcuWidth) - imageWidth >= 8;
+}
+
+bool JpegDecoder::decodeAcScan() {
+    // Only the first scan component is decoded: AC scans hold one component (T.81 G.1.1.1.1).
+    ScanComponent& component = scanComponents[0];
+    currentAcTable = acTableOf(component);
+    const bool refinement = approxHigh != 0;
+    const size_t rowSkip = component.index == 1 && extraBlockFlag() ? 1 : 0;
+    uint32_t endOfBandRun = 0;
+    for (uint32_t walked = 0; walked < totalMcus; ++walked) {
+        const size_t index = walked + size_t{walked / mcusPerRow} * rowSkip;
+        int32_t* block = storeBlock(component.index, index);
+        if (block == nullptr) return false;
+        if (!(refinement ? decodeAcRefine(block, endOfBandRun) : decodeAcFirst(block, endOfBandRun))) return false;
+    }
+    return true;
+}
+
+// Moves to the next scan: tables and other segments between scans are read, RSTn markers
+// passed over. false ends the decoding; endOfImage is set at EOI.
+bool JpegDecoder::nextProgressiveScan(bool& endOfImage) {
+    for (;;) {
+        if (!findMarker()) return false;
+        const uint8_t code = data[cursor];
+        if (code == markerEoi) {
+            endOfImage = true;
+            return true;
+        }
+        if (code == markerSos) {
+            ++cursor;
+            // A header that cannot be used ends the decoding rather than leaving a half-filled
+            // scan record behind.
+            return readScanHeader() && frameIsSupported();
+        }
+        if (handleMarker() == 0) return false;
+    }
+}
+
+void JpegDecoder::finishProgressive() {
+    const uint32_t mcuWidth = 8u * frameMaxH;
+    const uint32_t mcuHeight = 8u * frameMaxV;
+    mcusPerRow = divideRoundingUp(imageWidth, mcuWidth);
+    mcuRows = divideRoundingUp(imageHeight, mcuHeight);
+    totalMcus = mcusPerRow * mcuRows;
+    const McuGeometry geometry{frameMaxH, frameMaxV};
+    const uint32_t lumaBlocks = uint32_t{frameMaxH} * frameMaxV;
+    const int32_t* quant[3];
+    for (uint32_t i = 0; i < 3; ++i) quant[i] = quantTables[i < componentCount ? components[i].quantTable : 0];
+    for (uint32_t mcu = 0; mcu < totalMcus; ++mcu) {
+        const uint32_t mcuRow = mcu / mcusPerRow;
+        const uint32_t mcuColumn = mcu % mcusPerRow;
+        const int64_t x = int64_t{mcuColumn} * mcuWidth;
+        const int64_t y = int64_t{mcuRow} * mcuHeight;
+        // Blocks of MCUs outside the DIB are never shown, so they are not transformed either.
+        if (clipArea(output, x, y, static_cast<int32_t>(mcuWidth), static_cast<int32_t>(mcuHeight)).empty()) continue;
+        const int32_t* luma[4] = {zeroBlock, zeroBlock, zeroBlock, zeroBlock};
+        for (uint32_t j = 0; j < lumaBlocks; ++j) {
+            const size_t row = size_t{mcuRow} * frameMaxV + j / frameMaxH;
+            const size_t column = size_t{mcuColumn} * frameMaxH + j % frameMaxH;
+            int32_t* block = stores[0].get() + (row * storeRowBlocks + column) * 64;
+            transformBlock(block, quant[0], levelShift);
+            luma[j] = block;
+        }
+        const int32_t* chroma[2] = {zeroBlock, zeroBlock};
+        for (uint32_t c = 0; c < 2; ++c) {
+            if (!stores[c + 1]) continue;
+            int32_t* block = stores[c + 1].get() + size_t{mcu} * 64;
+            transformBlock(block, quant[c + 1], 0);
+            chroma[c] = block;
+        }
+        convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1]);
+    }
+}
+
+}  // namespace vistello

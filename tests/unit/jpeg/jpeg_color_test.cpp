@@ -1,0 +1,178 @@
+// Colour conversion, chroma replication and clipping to the DIB.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "jpeg/jpeg_arith.h"
+#include "jpeg/jpeg_color.h"
+
+namespace vistello {
+namespace {
+
+// A DIB of width x height pixels inside a larger buffer whose margins must stay untouched.
+struct CanaryDib {
+    CanaryDib(int32_t w, int32_t h) : width(w), height(h), bytes(size_t(w) * h * 3 + 2 * margin, 0xAB) {}
+    JpegOutput output() {
+        uint8_t* first = bytes.data() + margin;
+        return JpegOutput{first + size_t(height - 1) * width * 3, width * 3, width, height};
+    }
+    const uint8_t* pixel(int32_t x, int32_t y) const { return bytes.data() + margin + size_t(height - 1 - y) * width * 3 + size_t(x) * 3; }
+    bool marginsIntact() const {
+        for (size_t i = 0; i < margin; ++i) {
+            if (bytes[i] != 0xAB || bytes[bytes.size() - 1 - i] != 0xAB) return false;
+        }
+        return true;
+    }
+    static constexpr size_t margin = 4096;
+    int32_t width;
+    int32_t height;
+    std::vector<uint8_t> bytes;
+};
+
+void fill(int32_t block[64], int32_t value) {
+    for (int n = 0; n < 64; ++n) block[n] = value;
+}
+
+TEST(JpegColor, ClampToByteEdges) {
+    const struct { int32_t value; uint8_t expected; } cases[] = {
+        {-1, 0}, {INT32_MIN, 0}, {0, 0}, {1023, 0}, {1024, 1}, {102400, 100}, {261119, 254}, {261120, 255}, {INT32_MAX, 255},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(clampToByte(c.value), c.expected);
+    }
+}
+
+TEST(JpegColor, InterleavedConversionExamples) {
+    const struct {
+        const char* name;
+        int32_t y, cb, cr;
+        uint8_t blue, green, red;
+    } cases[] = {
+        {"neutral grey 100", 102400, 0, 0, 100, 100, 100},
+        {"one Cb step", 102400, 1024, 0, uint8_t((102400 + 1815) >> 10), uint8_t((102400 - 352) >> 10), 100},
+        {"one Cr step", 102400, 0, 1024, 100, uint8_t((102400 - 731) >> 10), uint8_t((102400 + 1436) >> 10)},
+        // Each product divides on its own: -1 x 352 / 1024 = 0 and -1 x 731 / 1024 = 0.
+        {"tiny negative chroma truncates toward zero", 1024 * 50, -1, -1, 49, 50, 49},
+        {"saturating blue", 250 * 1024, 4000, 0, 255, uint8_t((250 * 1024 - 4000 * 352 / 1024) >> 10), 250},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CanaryDib dib(8, 8);
+        int32_t luma[4][64];
+        int32_t cb[64];
+        int32_t cr[64];
+        fill(luma[0], c.y);
+        fill(cb, c.cb);
+        fill(cr, c.cr);
+        convertInterleavedMcu(dib.output(), 0, 0, McuGeometry{1, 1}, luma, cb, cr);
+        const uint8_t* p = dib.pixel(3, 5);
+        EXPECT_EQ(p[0], c.blue);
+        EXPECT_EQ(p[1], c.green);
+        EXPECT_EQ(p[2], c.red);
+        EXPECT_TRUE(dib.marginsIntact());
+    }
+}
+
+TEST(JpegColor, TwoComponentFramesGetOnlyBlue) {
+    CanaryDib dib(8, 8);
+    int32_t luma[4][64];
+    int32_t cb[64];
+    fill(luma[0], 102400);
+    fill(cb, 0);
+    convertInterleavedMcu(dib.output(), 0, 0, McuGeometry{1, 1}, luma, cb, nullptr);
+    EXPECT_EQ(dib.pixel(0, 0)[0], 100);
+    EXPECT_EQ(dib.pixel(0, 0)[1], 0xAB);
+    EXPECT_EQ(dib.pixel(0, 0)[2], 0xAB);
+}
+
+// Chroma sample (row / v, column / h) of every pixel, for each MCU shape; luma block j at
+// block row j / h, column j % h. Luma carries the block number, chroma its own position.
+TEST(JpegColor, ChromaIsReplicatedOverTheMcuLayouts) {
+    const McuGeometry shapes[] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}};
+    for (const McuGeometry& shape : shapes) {
+        SCOPED_TRACE(testing::Message() << shape.h << "x" << shape.v);
+        const int32_t width = 8 * shape.h;
+        const int32_t height = 8 * shape.v;
+        CanaryDib dib(width, height);
+        int32_t luma[4][64];
+        for (int j = 0; j < 4; ++j) fill(luma[j], (10 + 40 * j) * 1024);
+        int32_t cb[64];
+        for (int n = 0; n < 64; ++n) cb[n] = n * 1024 * 1024 / 1815;   // adds about n to blue
+        int32_t cr[64];
+        fill(cr, 0);
+        convertInterleavedMcu(dib.output(), 0, 0, shape, luma, cb, cr);
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                const int block = (y / 8) * shape.h + x / 8;
+                const int sample = (y / shape.v) * 8 + x / shape.h;
+                const int32_t expectedBlue = clampToByte((10 + 40 * block) * 1024 + cb[sample] * 1815 / 1024);
+                ASSERT_EQ(dib.pixel(x, y)[0], expectedBlue) << "pixel " << x << "," << y;
+                ASSERT_EQ(dib.pixel(x, y)[2], 10 + 40 * block);
+            }
+        }
+        EXPECT_TRUE(dib.marginsIntact());
+    }
+}
+
+TEST(JpegColor, GreenDiffersBetweenTheThreePaths) {
+    // Cb = Cr = 700: interleaved divides each green product on its own (240 + 499 = 739),
+    // progressive sums them first (758100 / 1024 = 740), and the component-scan path clamps to
+    // a byte between the Cb and the Cr step. Y = 100 x 1024 + 739 puts the two sums on either
+    // side of a byte boundary.
+    const int32_t y = 102400 + 739;
+    const int32_t chromaValue = 700;
+    int32_t luma[4][64];
+    int32_t cb[64];
+    int32_t cr[64];
+    fill(luma[0], y);
+    fill(cb, chromaValue);
+    fill(cr, chromaValue);
+
+    CanaryDib interleaved(8, 8);
+    convertInterleavedMcu(interleaved.output(), 0, 0, McuGeometry{1, 1}, luma, cb, cr);
+    EXPECT_EQ(interleaved.pixel(0, 0)[1], clampToByte(y - chromaValue * 352 / 1024 - chromaValue * 731 / 1024));
+
+    CanaryDib progressive(8, 8);
+    const int32_t* lumaBlocks[4] = {luma[0], luma[0], luma[0], luma[0]};
+    convertProgressiveMcu(progressive.output(), 0, 0, McuGeometry{1, 1}, lumaBlocks, cb, cr);
+    EXPECT_EQ(progressive.pixel(0, 0)[1], clampToByte(y - (chromaValue * 352 + chromaValue * 731) / 1024));
+    EXPECT_NE(progressive.pixel(0, 0)[1], interleaved.pixel(0, 0)[1]);
+    EXPECT_EQ(progressive.pixel(0, 0)[0], interleaved.pixel(0, 0)[0]);
+    EXPECT_EQ(progressive.pixel(0, 0)[2], interleaved.pixel(0, 0)[2]);
+
+    CanaryDib components(8, 8);
+    writeGreyBlock(components.output(), 0, 0, luma[0]);
+    applyChromaBlock(components.output(), 0, 0, McuGeometry{1, 1}, cb, ChromaKind::blueDifference);
+    applyChromaBlock(components.output(), 0, 0, McuGeometry{1, 1}, cr, ChromaKind::redDifference);
+    const int32_t afterCb = clampToByte(100 * 1024 - chromaValue * 352 / 1024);
+    EXPECT_EQ(components.pixel(0, 0)[1], clampToByte(afterCb * 1024 - chromaValue * 731 / 1024));
+    EXPECT_EQ(components.pixel(0, 0)[0], clampToByte(100 * 1024 + chromaValue * 1815 / 1024));
+}
+
+TEST(JpegColor, WritesAreClippedToTheDib) {
+    const struct { const char* name; int64_t x, y; McuGeometry shape; } cases[] = {
+        {"MCU across the right edge", 16, 0, {2, 2}},
+        {"MCU across the bottom edge", 0, 8, {2, 2}},
+        {"MCU entirely right of the DIB", 24, 0, {2, 1}},
+        {"MCU entirely below the DIB", 0, 64, {1, 1}},
+        {"MCU far beyond", int64_t(1) << 40, int64_t(1) << 40, {2, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CanaryDib dib(20, 12);
+        int32_t luma[4][64];
+        int32_t chroma[64];
+        for (auto& block : luma) fill(block, 200 * 1024);
+        fill(chroma, 300);
+        const int32_t* lumaBlocks[4] = {luma[0], luma[1], luma[2], luma[3]};
+        convertInterleavedMcu(dib.output(), c.x, c.y, c.shape, luma, chroma, chroma);
+        convertProgressiveMcu(dib.output(), c.x, c.y, c.shape, lumaBlocks, chroma, chroma);
+        applyChromaBlock(dib.output(), c.x, c.y, c.shape, chroma, ChromaKind::redDifference);
+        writeGreyBlock(dib.output(), c.x, c.y, luma[0]);
+        EXPECT_TRUE(dib.marginsIntact());
+    }
+}
+
+}  // namespace
+}  // namespace vistello

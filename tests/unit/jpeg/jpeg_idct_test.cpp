@@ -1,0 +1,164 @@
+// Dequantisation and the scaled integer transform.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "jpeg/jpeg_idct.h"
+#include "jpeg/jpeg_tables.h"
+
+namespace vistello {
+namespace {
+
+constexpr int32_t levelShift8Bit = 131072;
+
+TEST(JpegIdct, ScaleTableFollowsTheSinglePrecisionRecipe) {
+    // The recipe: trunc(1024 c(u) c(v) s(u) s(v)) with the listed single-precision roundings.
+    // It gives 511 at (0, 4), (4, 0) and (4, 4); the table keeps 512 at (0, 0).
+    for (int u = 0; u < 8; ++u) {
+        for (int v = 0; v < 8; ++v) {
+            const float cu = u == 0 ? float(1.0 / std::sqrt(2.0)) : 1.0f;
+            const float cv = v == 0 ? float(1.0 / std::sqrt(2.0)) : 1.0f;
+            const float cuv = cu * cv;
+            const float su = float(std::cos(u * 0.196349540625));
+            const float sv = float(std::cos(v * 0.196349540625));
+            const float product = float(double(sv) * double(su) * double(cuv) * 1024.0);
+            const int32_t expected = (u == 0 && v == 0) ? 512 : int32_t(product);
+            SCOPED_TRACE(testing::Message() << "u " << u << " v " << v);
+            EXPECT_EQ(idctScale[u * 8 + v], expected);
+        }
+    }
+    EXPECT_EQ(idctScale[4], 511);
+    EXPECT_EQ(idctScale[32], 511);
+    EXPECT_EQ(idctScale[36], 511);
+}
+
+TEST(JpegIdct, DcOnlyBlocksAreFlat) {
+    const struct {
+        const char* name;
+        int32_t dc;
+        uint32_t quantiser;
+        int32_t shift;
+        int32_t expected;
+    } cases[] = {
+        {"Q 1, DC 8, luma: sample 129", 8, 1, levelShift8Bit, 132096},
+        {"Q 16, DC -5, chroma", -5, 16, 0, -5 * ((16 * 512) >> 2)},
+        {"Q 0 gives the level shift whatever the DC", 1000, 0, levelShift8Bit, levelShift8Bit},
+        {"Q 0 chroma gives 0", -77, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int32_t quant[64];
+        for (int n = 0; n < 64; ++n) quant[n] = foldQuantiser(c.quantiser, idctScale[n]);
+        int32_t block[64] = {};
+        block[0] = c.dc;
+        transformBlock(block, quant, c.shift);
+        for (int n = 0; n < 64; ++n) ASSERT_EQ(block[n], c.expected) << "position " << n;
+    }
+}
+
+TEST(JpegIdct, AllZeroQuantisersIgnoreEveryCoefficient) {
+    int32_t quant[64] = {};
+    int32_t block[64];
+    for (int n = 0; n < 64; ++n) block[n] = n * 37 - 1000;
+    transformBlock(block, quant, levelShift8Bit);
+    for (int n = 0; n < 64; ++n) EXPECT_EQ(block[n], levelShift8Bit);
+}
+
+// The scaled transform approximates the exact 2-D inverse DCT (T.81 A.3.3) of the dequantised
+// coefficients; a wrong constant, sign or output order shows up as a large error.
+TEST(JpegIdct, MatchesTheExactInverseTransformClosely) {
+    uint32_t seed = 99;
+    for (int trial = 0; trial < 50; ++trial) {
+        int32_t quant[64];
+        int32_t block[64];
+        double coefficients[64];
+        for (int n = 0; n < 64; ++n) {
+            seed = seed * 1103515245u + 12345u;
+            const uint32_t quantiser = 1 + (seed >> 20) % 8;
+            quant[n] = foldQuantiser(quantiser, idctScale[n]);
+            seed = seed * 1103515245u + 12345u;
+            block[n] = (n < 20 || trial % 3 == 0) ? int32_t((seed >> 16) % 41) - 20 : 0;
+            coefficients[n] = double(block[n]) * quantiser;
+        }
+        transformBlock(block, quant, levelShift8Bit);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                double sum = 0;
+                for (int u = 0; u < 8; ++u) {
+                    for (int v = 0; v < 8; ++v) {
+                        const double cu = u == 0 ? 1 / std::sqrt(2.0) : 1.0;
+                        const double cv = v == 0 ? 1 / std::sqrt(2.0) : 1.0;
+                        sum += cu * cv * coefficients[u * 8 + v] * std::cos((2 * y + 1) * u * M_PI / 16) *
+                               std::cos((2 * x + 1) * v * M_PI / 16);
+                    }
+                }
+                const double exact = sum / 4 + 128;
+                ASSERT_NEAR(block[y * 8 + x] / 1024.0, exact, 1.5) << "trial " << trial << " at " << y << "," << x;
+            }
+        }
+    }
+}
+
+TEST(JpegIdct, NegativeProductsDivideTowardZero) {
+    // Column 0 holds x2 = -3 (after dequantisation with a stored entry of 1): t12 = -3 x 1448 /
+    // 1024 - t13 = -4 + 3 = -1 (a shift would give -5 + 3 = -2), so row 0 of the column pass is
+    // e0 = t10 + t13 = -3 and row 1 is e1 = t11 + t12 = -1. Row passes of DC-only rows copy them.
+    int32_t quant[64];
+    for (int n = 0; n < 64; ++n) quant[n] = 1;
+    int32_t block[64] = {};
+    block[16] = -3;
+    transformBlock(block, quant, 0);
+    EXPECT_EQ(block[0], -3);
+    EXPECT_EQ(block[7], -3);
+    EXPECT_EQ(block[8], -1);
+    EXPECT_EQ(block[15], -1);
+}
+
+// The vector transform gives the same 64 values as the one written value by value, also where
+// products and sums wrap.
+TEST(JpegIdct, VectorAndScalarTransformsAgree) {
+    uint32_t seed = 2024;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed;
+    };
+    for (int trial = 0; trial < 20000; ++trial) {
+        int32_t quant[64];
+        int32_t block[64];
+        const int kind = trial % 5;
+        for (int n = 0; n < 64; ++n) {
+            quant[n] = kind == 4 ? int32_t(next()) : foldQuantiser(next() % (kind == 3 ? 65536 : 64), idctScale[n]);
+            const uint32_t r = next();
+            switch (kind) {
+            case 0: block[n] = n == 0 ? int32_t(r % 2047) - 1023 : 0; break;                    // DC only
+            case 1: block[n] = n < 10 || r % 7 == 0 ? int32_t(r % 201) - 100 : 0; break;          // typical
+            case 2: block[n] = (r % 3 == 0) ? int32_t(r % 65535) - 32767 : 0; break;              // large
+            default: block[n] = int32_t(r); break;                                                 // anything
+            }
+        }
+        int32_t expected[64];
+        std::copy(block, block + 64, expected);
+        const int32_t shift = trial % 2 ? 131072 : 0;
+        transformBlockScalar(expected, quant, shift);
+#if defined(__SSE2__)
+        int32_t sse2[64];
+        std::copy(block, block + 64, sse2);
+        transformBlockSse2(sse2, quant, shift);
+        for (int n = 0; n < 64; ++n) ASSERT_EQ(sse2[n], expected[n]) << "SSE2, trial " << trial << " position " << n;
+#endif
+        transformBlock(block, quant, shift);   // SSE4.1 where the processor has it
+        for (int n = 0; n < 64; ++n) ASSERT_EQ(block[n], expected[n]) << "trial " << trial << " position " << n;
+    }
+}
+
+TEST(JpegIdct, OverflowingProductsWrapInsteadOfTrapping) {
+    int32_t quant[64];
+    for (int n = 0; n < 64; ++n) quant[n] = foldQuantiser(65535, idctScale[n]);
+    int32_t block[64];
+    for (int n = 0; n < 64; ++n) block[n] = (n % 2 ? 1 : -1) * 2000000000;
+    transformBlock(block, quant, levelShift8Bit);   // defined behaviour; UBSan checks the rest
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace vistello

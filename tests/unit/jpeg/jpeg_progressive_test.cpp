@@ -1,0 +1,184 @@
+// Progressive frames: equality with the sequential equivalent, successive approximation,
+// the extra-block walk, out-of-range parameters, the caps, and early ends.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "jpeg/jpeg_arith.h"
+#include "jpeg/jpeg_idct.h"
+#include "jpeg/jpeg_tables.h"
+#include "jpeg_stream_builder.h"
+#include "jpeg_test_support.h"
+
+namespace vistello::testing {
+namespace {
+
+// jpegtran -progressive keeps the coefficients, so the progressive file must give the same
+// picture as its baseline source: blue and red exactly, green within one level (the two
+// paths divide the green products differently).
+TEST(JpegProgressive, SameAsTheBaselineEquivalent) {
+    if (!referenceToolsPresent()) GTEST_SKIP() << "cjpeg missing";
+    const struct { const char* name; uint32_t width, height; const char* sampling; bool grey; } cases[] = {
+        {"4:2:0 width 20: extra block at each row end", 20, 18, "2x2", false},
+        {"4:2:0 width 28: no extra block", 28, 18, "2x2", false},
+        {"4:2:0 width 200", 200, 40, "2x2", false},
+        {"4:2:2 width 20", 20, 9, "2x1", false},
+        {"4:4:4", 33, 17, "1x1", false},
+        {"1x2", 45, 35, "1x2", false},
+        {"greyscale", 50, 31, "1x1", true},
+        {"greyscale declared 2x2, width 20", 20, 20, "2x2", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes baseline = makeJpeg(c.width, c.height, std::string("-quality 85 -sample ") + c.sampling, c.grey);
+        const Bytes progressive = jpegtran(baseline, "-progressive");
+        ASSERT_FALSE(progressive.empty());
+        const DecodedPicture expected = decodePicture(baseline);
+        const DecodedPicture actual = decodePicture(progressive);
+        EXPECT_EQ(actual.result, 1);
+        EXPECT_EQ(actual.titles, std::vector<std::string>{progressiveTitleText});
+        for (uint32_t y = 0; y < c.height; ++y) {
+            for (uint32_t x = 0; x < c.width; ++x) {
+                const uint8_t* a = actual.pixel(x, y);
+                const uint8_t* e = expected.pixel(x, y);
+                ASSERT_EQ(a[0], e[0]) << x << "," << y;
+                ASSERT_EQ(a[2], e[2]) << x << "," << y;
+                ASSERT_LE(std::abs(a[1] - e[1]), 1) << x << "," << y;
+            }
+        }
+    }
+}
+
+constexpr uint8_t quantiser = 8;   // stored DC entry 1024: sample = 128 + DC
+
+struct ProgressiveGrey {
+    StreamBuilder stream;
+    ProgressiveGrey() { stream.soi().dqt(0, quantiser).sof(0xC2, 8, 8, {{1, 1, 1, 0}}).flatTables(); }
+    ProgressiveGrey& scan(uint8_t ss, uint8_t se, uint8_t ah, uint8_t al, BitWriter bits) {
+        stream.sos({{1, 0x00}}, ss, se, static_cast<uint8_t>(ah << 4 | al)).raw(bits.finish());
+        return *this;
+    }
+    Bytes finish() { return stream.eoi().bytes; }
+};
+
+std::vector<uint8_t> greyOf(const int32_t coefficients[64]) {
+    int32_t quant[64];
+    for (int n = 0; n < 64; ++n) quant[n] = foldQuantiser(quantiser, idctScale[n]);
+    int32_t block[64];
+    std::copy(coefficients, coefficients + 64, block);
+    transformBlock(block, quant, 131072);
+    std::vector<uint8_t> grey(64);
+    for (int n = 0; n < 64; ++n) grey[n] = clampToByte(block[n]);
+    return grey;
+}
+
+TEST(JpegProgressive, RefinementMovesNegativeCoefficients) {
+    const struct {
+        const char* name;
+        uint32_t dcRefineBit;
+        uint32_t acCorrectionBit;
+        int32_t dc;
+        int32_t ac;
+    } cases[] = {
+        // DC -3 << 1 = -6; a DC refinement bit adds 2^Al = 1 whatever the sign.
+        // AC first pass with Al = 1, s = 1, bit 0: -1 << 1 = -2; a correction bit of 1 moves it
+        // away from zero by 2^0.
+        {"both bits 1", 1, 1, -5, -3},
+        {"both bits 0", 0, 0, -6, -2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgressiveGrey file;
+        BitWriter dcFirst;
+        putDc(dcFirst, 2, magnitudeBits(-3, 2));
+        BitWriter acFirst;
+        putAc(acFirst, 0, 1, 0);   // -1 at k = 1
+        putAc(acFirst, 0, 0, 0);   // EOB: EOBRUN 1
+        BitWriter dcRefine;
+        dcRefine.put(c.dcRefineBit, 1);
+        BitWriter acRefine;
+        putAc(acRefine, 0, 0, 0);  // EOB at k = 1: correct the non-zero coefficients of the band
+        acRefine.put(c.acCorrectionBit, 1);
+        file.scan(0, 0, 0, 1, dcFirst).scan(1, 63, 0, 1, acFirst).scan(0, 0, 1, 0, dcRefine).scan(1, 63, 1, 0, acRefine);
+        const DecodedPicture picture = decodeInto(file.finish(), 8, 8);
+        EXPECT_EQ(picture.result, 1);
+        int32_t coefficients[64] = {};
+        coefficients[0] = c.dc;
+        coefficients[1] = c.ac;
+        const std::vector<uint8_t> grey = greyOf(coefficients);
+        for (uint32_t n = 0; n < 64; ++n) ASSERT_EQ(picture.pixel(n % 8, n / 8)[0], grey[n]) << n;
+    }
+}
+
+TEST(JpegProgressive, ParametersOutOfRangeEndTheDecodeCleanly) {
+    const struct { const char* name; uint8_t ss, se, ahAl; } cases[] = {
+        {"Se 64", 1, 64, 0x00}, {"Se 255", 0, 255, 0x00}, {"Ss above Se", 9, 3, 0x00},
+        {"DC scan with Ss 1", 1, 0, 0x00}, {"Al 15", 1, 63, 0x0F}, {"Ah 15 Al 15", 1, 63, 0xFF},
+        {"Ah 15 on a DC scan", 0, 0, 0xF0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StreamBuilder s;
+        s.soi().dqt(0, 255).sof(0xC2, 16, 16, {{1, 1, 1, 0}}).flatTables();
+        BitWriter bits;
+        putDc(bits, 15, 0x7FFF);
+        for (int i = 0; i < 40; ++i) putAc(bits, 0, 15, 0x4000 + uint32_t(i));
+        s.sos({{1, 0x00}}, c.ss, c.se, c.ahAl).raw(bits.finish()).eoi();
+        const DecodedPicture fast = decodeInto(s.bytes, 16, 16);
+        const DecodedPicture slow = decodeInto(s.bytes, 16, 16, EntropyPath::reference);
+        EXPECT_TRUE(fast.guardsIntact);
+        EXPECT_EQ(fast.result, slow.result);
+        EXPECT_TRUE(fast.dib == slow.dib);
+    }
+}
+
+TEST(JpegProgressive, ThousandsOfScansStopAtTheCap) {
+    // 64 x 64 grey, then 5000 DC refinement scans of 64 bits each.
+    StreamBuilder s;
+    s.soi().dqt(0, 8).sof(0xC2, 64, 64, {{1, 1, 1, 0}}).flatTables();
+    BitWriter first;
+    for (int b = 0; b < 64; ++b) putDc(first, 0, 0);
+    s.sos({{1, 0x00}}, 0, 0, 0x01).raw(first.finish());
+    for (int scan = 0; scan < 5000; ++scan) {
+        BitWriter bits;
+        bits.put(0xAAAAAAAA, 32);
+        bits.put(0x55555555, 32);
+        s.sos({{1, 0x00}}, 0, 0, 0x10).raw(bits.finish());
+    }
+    s.eoi();
+    const auto start = std::chrono::steady_clock::now();
+    const DecodedPicture picture = decodeInto(s.bytes, 64, 64);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
+    EXPECT_EQ(picture.result, 0);   // the scans beyond the cap were not decoded
+    // 1000 scans: blocks with bit 1 in every scan reach DC 1000 (sample 255), the others 0
+    // (sample 128).
+    EXPECT_EQ(picture.pixel(0, 0)[0], 255);
+    EXPECT_EQ(picture.pixel(8, 0)[0], 128);
+}
+
+TEST(JpegProgressive, EarlyEndsKeepWhatArrived) {
+    if (!referenceToolsPresent()) GTEST_SKIP() << "cjpeg missing";
+    const Bytes full = makeJpeg(64, 48, "-quality 90 -progressive");
+    std::vector<size_t> scanStarts;
+    for (size_t i = 0; i + 1 < full.size(); ++i) {
+        if (full[i] == 0xFF && full[i + 1] == 0xDA) scanStarts.push_back(i);
+    }
+    ASSERT_GE(scanStarts.size(), 4u);
+    // Cut in the middle of the third scan: the picture is there, but the decode failed.
+    const Bytes cut(full.begin(), full.begin() + long((scanStarts[2] + scanStarts[3]) / 2));
+    const DecodedPicture picture = decodePicture(cut);
+    EXPECT_EQ(picture.result, 0);
+    const RgbPicture reference = referenceDecode(full);
+    EXPECT_GT(psnr(picture, reference), 15.0);
+
+    // Restart markers are not resynchronised inside progressive scans: the decode ends at the
+    // first RSTn with what was decoded before it.
+    const Bytes restarted = jpegtran(makeJpeg(64, 48, "-quality 90"), "-progressive -restart 1");
+    const DecodedPicture stopped = decodePicture(restarted);
+    EXPECT_EQ(stopped.result, 0);
+    EXPECT_NE(stopped.pixel(0, 0)[0] | stopped.pixel(0, 0)[1] | stopped.pixel(0, 0)[2], 0);
+}
+
+}  // namespace
+}  // namespace vistello::testing

@@ -1,0 +1,267 @@
+// The program shows its picture: size, caption, placement, zoom, painting, settings, pictures
+// named on the command line, and the ways a bad package ends the program.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "inject_probe.h"
+#include "resources/resource.h"
+#include "picture_programs.h"
+#include "program_runner.h"
+#include "screen_capture.h"
+
+namespace vistello::test {
+namespace {
+
+constexpr int sampleWidth = 480;
+constexpr int sampleHeight = 360;
+
+POINT centreOf(const RECT& r) { return {r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2}; }
+
+void command(HWND window, WORD id) { SendMessageA(window, WM_COMMAND, id, 0); }
+
+RECT taskbarRectangle(UINT& edge) {
+    APPBARDATA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = FindWindowA("Shell_TrayWnd", nullptr);
+    edge = ABE_LEFT;
+    if (data.hWnd && SHAppBarMessage(ABM_GETTASKBARPOS, &data)) {
+        edge = data.uEdge;
+        return data.rc;
+    }
+    return RECT{};
+}
+
+TEST(PictureWindow, ClientAreaIsThePictureAndTheCaptionIsTheTitle) {
+    ScratchFolder folder;
+    PackageContent content = samplePackage();
+    content.windowTitle = "\x83\x54\x83\x93\x83\x76\x83\x8b";  // サンプル in code page 932
+    RunningProgram run(makePictureProgram(folder.path(), "shown.exe", content));
+    const HWND window = run.waitForWindow(15s);
+    ASSERT_NE(window, nullptr);
+    const SIZE client = clientSize(window);
+    EXPECT_EQ(client.cx, sampleWidth);
+    EXPECT_EQ(client.cy, sampleHeight);
+    EXPECT_EQ(windowText(window), L"サンプル");
+    EXPECT_NE(GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION, 0);
+
+    const Pixels expected = decodeWithCore(samplePicture());
+    ASSERT_EQ(expected.width, sampleWidth);
+    size_t differing = 0;
+    waitUntil([&] { return (differing = differingPixels(captureClient(window), expected)) == 0; }, 5s);
+    EXPECT_EQ(differing, 0u) << "the painted client area equals our decode of the picture";
+}
+
+TEST(PictureWindow, ACaptionlessPackageHasNoTitleBar) {
+    ScratchFolder folder;
+    PackageContent content = samplePackage();
+    content.captionMode = -1;
+    RunningProgram run(makePictureProgram(folder.path(), "bare.exe", content));
+    const HWND window = run.waitForWindow(15s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION) > 0, true);
+    const RECT outer = windowRect(window);
+    const SIZE client = clientSize(window);
+    EXPECT_EQ(client.cx, sampleWidth);
+    EXPECT_EQ(client.cy, sampleHeight);
+    EXPECT_LT((outer.bottom - outer.top) - client.cy, GetSystemMetrics(SM_CYCAPTION)) << "no title bar height";
+}
+
+TEST(PictureWindow, StartPositionsAndCornerCommandsSitBesideTheTaskbar) {
+    UINT edge = 0;
+    const RECT taskbar = taskbarRectangle(edge);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const auto expectedCorner = [&](int position, SIZE outer) -> POINT {
+        const int left = edge == ABE_LEFT ? taskbar.right : 0;
+        const int top = edge == ABE_TOP ? taskbar.bottom : 0;
+        const int right = (edge == ABE_RIGHT ? taskbar.left : screenWidth) - outer.cx;
+        const int bottom = (edge == ABE_BOTTOM ? taskbar.top : screenHeight) - outer.cy;
+        switch (position) {
+        case 1: return {left, top};
+        case 2: return {right, top};
+        case 4: return {left, bottom};
+        default: return {right, bottom};
+        }
+    };
+    ScratchFolder folder;
+    for (int position : {1, 2, 3, 4, 5}) {
+        SCOPED_TRACE(position);
+        PackageContent content = samplePackage();
+        content.startPosition = position;
+        RunningProgram run(makePictureProgram(folder.path(), "start" + std::to_string(position) + ".exe", content));
+        const HWND window = run.waitForWindow(15s);
+        ASSERT_NE(window, nullptr);
+        const RECT at = windowRect(window);
+        const SIZE outer{at.right - at.left, at.bottom - at.top};
+        if (position == 3) {
+            EXPECT_NEAR(centreOf(at).x, screenWidth / 2, 1);
+        } else {
+            const POINT expected = expectedCorner(position, outer);
+            EXPECT_EQ(at.left, expected.x);
+            EXPECT_EQ(at.top, expected.y);
+        }
+        if (position != 5) continue;
+        // The corner commands of the context menu, then centring, in the same window.
+        const struct {
+            WORD id;
+            int position;
+        } corners[] = {{IDM_TOP_LEFT, 1}, {IDM_TOP_RIGHT, 2}, {IDM_BOTTOM_LEFT, 4}, {IDM_BOTTOM_RIGHT, 5}};
+        for (const auto& corner : corners) {
+            command(window, corner.id);
+            const RECT moved = windowRect(window);
+            const POINT expected = expectedCorner(corner.position, outer);
+            EXPECT_EQ(moved.left, expected.x) << corner.id;
+            EXPECT_EQ(moved.top, expected.y) << corner.id;
+        }
+        command(window, IDM_CENTRE);
+        const SIZE client = clientSize(window);
+        EXPECT_EQ(client.cx, sampleWidth) << "centring keeps the client size";
+        EXPECT_EQ(client.cy, sampleHeight);
+        EXPECT_NEAR(centreOf(windowRect(window)).x, screenWidth / 2, 1);
+    }
+}
+
+TEST(PictureWindow, ZoomCommandsResizeAroundTheCentre) {
+    ScratchFolder folder;
+    RunningProgram run(makePictureProgram(folder.path(), "zoom.exe", samplePackage()));
+    const HWND window = run.waitForWindow(15s);
+    ASSERT_NE(window, nullptr);
+    const struct {
+        WORD id;
+        int width;
+        int height;
+    } steps[] = {
+        {IDM_ZOOM_50, 240, 180}, {IDM_ZOOM_200, 960, 720}, {IDM_ZOOM_400, 1920, 1440}, {IDM_ZOOM_100, 480, 360}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.id);
+        const POINT before = centreOf(windowRect(window));
+        command(window, step.id);
+        const SIZE client = clientSize(window);
+        EXPECT_EQ(client.cx, step.width);
+        EXPECT_EQ(client.cy, step.height);
+        const POINT after = centreOf(windowRect(window));
+        EXPECT_NEAR(after.x, before.x, 1);
+        EXPECT_NEAR(after.y, before.y, 1);
+    }
+    const Pixels expected = decodeWithCore(samplePicture());
+    size_t differing = 0;
+    waitUntil([&] { return (differing = differingPixels(captureClient(window), expected)) == 0; }, 5s);
+    EXPECT_EQ(differing, 0u) << "back at 100 % the picture is drawn 1:1 again";
+}
+
+// Presses Yes in the save question and waits until the settings file holds the zoom.
+void saveSettings(const RunningProgram& run, HWND window, const std::string& settingsFile) {
+    PostMessageA(window, WM_COMMAND, IDM_SAVE_SETTINGS, 0);
+    const HWND question = findDialog(run.processId(), window);
+    ASSERT_NE(question, nullptr);
+    wchar_t text[512] = {};
+    GetDlgItemTextW(question, 0xFFFF, text, 512);  // the message box's text
+    EXPECT_NE(std::wstring(text).find(L"よろしいですか？"), std::wstring::npos);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(waitUntil([&] { return GetPrivateProfileIntA("Favorite", "iFavoriteSize", -5, settingsFile.c_str()) != -5; }));
+}
+
+TEST(PictureWindow, SavedSettingsRestorePlacementZoomAndZOrder) {
+    ScratchFolder folder;
+    PackageContent content = samplePackage();
+    content.zOrderMode = 2;  // always on top in the package
+    content.workTitle = "work";
+    content.commentText = "line one\r\nline two";
+    const std::string program = makePictureProgram(folder.path(), "settings.exe", content);
+    const std::string settingsFile = folder.file("settings.ini");
+    RECT saved{};
+    {
+        RunningProgram run(program);
+        const HWND window = run.waitForWindow(15s);
+        ASSERT_NE(window, nullptr);
+        EXPECT_NE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "the package's z-order";
+        command(window, IDM_TOP_LEFT);
+        command(window, IDM_ZOOM_200);
+        command(window, IDM_NORMAL_ZORDER);
+        saved = windowRect(window);
+        saveSettings(run, window, settingsFile);
+    }
+    EXPECT_EQ(GetPrivateProfileIntA("Favorite", "iFavoriteSize", 0, settingsFile.c_str()), 200u);
+    EXPECT_EQ(GetPrivateProfileIntA("Favorite", "ZOrder", 0, settingsFile.c_str()), 1u);
+    char comment[64] = {};
+    GetPrivateProfileStringA("this", "Comment", "", comment, sizeof comment, settingsFile.c_str());
+    EXPECT_GT(std::string(comment).size(), 0u);
+
+    RunningProgram again(program);
+    const HWND window = again.waitForWindow(15s);
+    ASSERT_NE(window, nullptr);
+    const SIZE client = clientSize(window);
+    EXPECT_EQ(client.cx, 2 * sampleWidth);
+    EXPECT_EQ(client.cy, 2 * sampleHeight);
+    const RECT restored = windowRect(window);
+    EXPECT_NEAR(centreOf(restored).x, centreOf(saved).x, 1) << "the saved placement, then the zoom around its centre";
+    EXPECT_NEAR(centreOf(restored).y, centreOf(saved).y, 1);
+    EXPECT_EQ(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "the saved z-order replaces the package's";
+
+    PostMessageA(window, WM_CONTEXTMENU, WPARAM(window), MAKELPARAM(10, 10));
+    std::vector<MenuItem> menus;
+    waitUntil([&] { return findItem(menus = probeMenus(again.process(), again.processId()), "popup", IDM_NORMAL_ZORDER); });
+    const MenuItem* normal = findItem(menus, "popup", IDM_NORMAL_ZORDER);
+    const MenuItem* top = findItem(menus, "popup", IDM_ALWAYS_ON_TOP);
+    ASSERT_NE(normal, nullptr);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(normal->state & MF_CHECKED, unsigned(MF_CHECKED));
+    EXPECT_EQ(top->state & MF_CHECKED, 0u);
+    EXPECT_EQ(findItem(menus, "popup", IDM_CANCEL_AUTO_EXIT), nullptr) << "no automatic exit, no cancel item";
+    PostMessageA(window, WM_CANCELMODE, 0, 0);
+}
+
+TEST(PictureWindow, ShowsAPictureNamedOnTheCommandLineQuotedOrNot) {
+    ScratchFolder folder;
+    const std::string stub = folder.file("viewer.exe");
+    writeWholeFile(stub, readWholeFile(builtProgramPath()));
+    const std::string spaced = folder.file("my holiday.pic.jpg");
+    writeWholeFile(spaced, samplePicture());
+    const std::string plain = folder.file("plain.jpg");
+    writeWholeFile(plain, samplePicture());
+    const struct {
+        std::string arguments;
+        const wchar_t* title;
+    } cases[] = {{"\"" + spaced + "\"", L"my holiday.pic"}, {plain, L"plain"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        RunningProgram run(stub, c.arguments);
+        const HWND window = run.waitForWindow(15s);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(windowText(window), c.title);
+        EXPECT_EQ(clientSize(window).cx, sampleWidth);
+    }
+    RunningProgram missing(stub, folder.file("missing.jpg"));
+    EXPECT_TRUE(missing.endsWithoutWindow());
+}
+
+TEST(PictureWindow, BadPackagesEndTheProgramWithoutAWindowOrATemporaryFile) {
+    ScratchFolder folder;
+    const auto before = filesMatching(temporaryFolder(), "zub*.tmp");
+    PackageContent emptyPicture = samplePackage();
+    emptyPicture.picture.clear();
+    PackageContent unknownPicture = samplePackage();
+    unknownPicture.picture = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
+    std::vector<uint8_t> damaged = readWholeFile(builtProgramPath());
+    for (char c : std::string("title without its zero")) damaged.push_back(uint8_t(c));
+    writeWholeFile(folder.file("damaged.exe"), damaged);
+    const std::string programs[] = {
+        makePictureProgram(folder.path(), "empty.exe", emptyPicture),
+        makePictureProgram(folder.path(), "unknown.exe", unknownPicture),
+        folder.file("damaged.exe"),
+    };
+    for (const auto& program : programs) {
+        SCOPED_TRACE(program);
+        RunningProgram run(program);
+        EXPECT_TRUE(run.endsWithoutWindow());
+    }
+    EXPECT_EQ(filesMatching(temporaryFolder(), "zub*.tmp"), before) << "every way out deletes the temporary copy";
+}
+
+}  // namespace
+}  // namespace vistello::test
