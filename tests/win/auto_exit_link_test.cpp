@@ -27,22 +27,7 @@ struct LinkFolder {
 };
 
 bool popupMenuShown(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        bool found;
-    } search{processId, false};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char className[16] = {};
-            GetClassNameA(window, className, sizeof className);
-            if (owner == s->processId && IsWindowVisible(window) && std::string(className) == "#32768") s->found = true;
-            return !s->found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findWindowOf(processId, [](HWND w) { return classNameOf(w) == "#32768"; }) != nullptr;
 }
 
 // Opens the context menu, reads it through the probe and closes it again.

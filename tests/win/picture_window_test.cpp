@@ -163,7 +163,7 @@ void saveSettings(const RunningProgram& run, HWND window, const std::string& set
     GetDlgItemTextW(question, 0xFFFF, text, 512);  // the message box's text
     EXPECT_NE(std::wstring(text).find(L"よろしいですか？"), std::wstring::npos);
     PostMessageA(question, WM_COMMAND, IDYES, 0);
-    ASSERT_TRUE(waitUntil([&] { return GetPrivateProfileIntA("Favorite", "iFavoriteSize", -5, settingsFile.c_str()) != -5; }));
+    ASSERT_TRUE(waitUntil([&] { return int(GetPrivateProfileIntA("Favorite", "iFavoriteSize", -5, settingsFile.c_str())) != -5; }));
 }
 
 TEST(PictureWindow, SavedSettingsRestorePlacementZoomAndZOrder) {

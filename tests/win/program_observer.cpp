@@ -27,27 +27,7 @@ std::wstring itemText(HWND dialog, int id) {
 }
 
 HWND findDialog(DWORD processId, const std::wstring& caption) {
-    struct Search {
-        DWORD processId;
-        const std::wstring* caption;
-        HWND found;
-    } search{processId, &caption, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char className[16] = {};
-            GetClassNameA(window, className, sizeof className);
-            if (owner == s->processId && IsWindowVisible(window) && std::string(className) == "#32770" &&
-                windowText(window) == *s->caption) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findWindowOf(processId, [&](HWND w) { return classNameOf(w) == "#32770" && windowText(w) == caption; });
 }
 
 HWND waitForDialog(DWORD processId, const std::wstring& caption, std::chrono::milliseconds deadline) {
@@ -159,18 +139,7 @@ UnixLink::~UnixLink() {
 
 Subfolder::Subfolder(std::string path) : path_(std::move(path)) { CreateDirectoryA(path_.c_str(), nullptr); }
 
-Subfolder::~Subfolder() {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != "..") DeleteFileA(file(name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path_.c_str());
-}
+Subfolder::~Subfolder() { removeFolderWithFiles(path_); }
 
 std::string quoted(const std::string& path) {
     std::string text;

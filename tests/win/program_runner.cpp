@@ -34,17 +34,44 @@ ScratchFolder::ScratchFolder() {
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() {
+ScratchFolder::~ScratchFolder() { removeFolderWithFiles(path_); }
+
+void removeFolderWithFiles(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const std::string name = found.cFileName;
-            if (name != "." && name != "..") DeleteFileA(file(name).c_str());
+            if (name != "." && name != "..") DeleteFileA((folder + "\\" + name).c_str());
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path_.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& accept) {
+    struct Search {
+        DWORD processId;
+        const std::function<bool(HWND)>* accept;
+        HWND found;
+    } search{processId, &accept, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !IsWindowVisible(window) || !(*s->accept)(window)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string classNameOf(HWND window) {
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    return className;
 }
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
@@ -80,23 +107,7 @@ RunningProgram::~RunningProgram() {
 }
 
 HWND RunningProgram::visibleWindow() const {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search{processId_, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && IsWindowVisible(window)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findWindowOf(processId_, [](HWND) { return true; });
 }
 
 HWND RunningProgram::waitForWindow(std::chrono::milliseconds deadline) const {
@@ -153,32 +164,14 @@ std::wstring windowText(HWND window) {
 }
 
 HWND findDialog(DWORD processId, HWND exclude, std::chrono::milliseconds deadline) {
-    struct Search {
-        DWORD processId;
-        HWND exclude;
-        HWND found;
-    } search{processId, exclude, nullptr};
+    HWND dialog = nullptr;
     waitUntil(
         [&] {
-            EnumWindows(
-                [](HWND window, LPARAM parameter) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(parameter);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    char className[16] = {};
-                    GetClassNameA(window, className, sizeof className);
-                    if (owner == s->processId && window != s->exclude && IsWindowVisible(window) &&
-                        std::string(className) == "#32770") {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            dialog = findWindowOf(processId, [&](HWND w) { return w != exclude && classNameOf(w) == "#32770"; });
+            return dialog != nullptr;
         },
         deadline);
-    return search.found;
+    return dialog;
 }
 
 std::vector<std::string> filesMatching(const std::string& folder, const std::string& pattern) {

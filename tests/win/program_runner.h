@@ -36,6 +36,12 @@ private:
 // Polls condition until it holds or the deadline passes; returns its last answer.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
 
+// The first visible top-level window of the process that accept takes, or null.
+HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& accept);
+std::string classNameOf(HWND window);
+// Deletes the files in folder, then the folder.
+void removeFolderWithFiles(const std::string& folder);
+
 // Window facts read from outside.
 SIZE clientSize(HWND window);
 RECT windowRect(HWND window);
