@@ -235,6 +235,36 @@ TEST_F(PackCli, RefusesBadInputWithStatusOneAndNamesTheCause) {
     EXPECT_FALSE(fs::exists(path("o.exe"))) << "nothing written on a refusal";
 }
 
+// Pictures the program would not display whole, made from the sample with the reference tools.
+TEST_F(PackCli, MakeRefusesPicturesTheProgramWouldNotShowWholeUnlessForced) {
+    const std::string sample = (fs::path(VISTELLO_SAMPLES_DIR) / "sample.jpg").string();
+    ASSERT_EQ(std::system(("jpegtran -arithmetic " + sample + " > " + path("arith.jpg").string()).c_str()), 0);
+    // Quality 5 needs 16-bit quantisation tables: libjpeg then writes an extended (SOF1) frame.
+    ASSERT_EQ(std::system(("djpeg " + sample + " | cjpeg -quality 5 2>/dev/null > " + path("sof1.jpg").string()).c_str()), 0);
+    std::vector<uint8_t> cut(picture_.begin(), picture_.begin() + std::ptrdiff_t(picture_.size() / 2));
+    writeBytes(path("cut.jpg"), cut);
+    writeBytes(path("noframe.jpg"), {0xFF, 0xD8, 0xFF, 0xD9});
+    const struct {
+        const char* picture;
+        const char* cause;
+    } cases[] = {
+        {"arith.jpg", "Can not draw:M_DAC"},  // arithmetic coding announces its tables first
+        {"sof1.jpg", "この画像ファイルには対応していません。"},
+        {"cut.jpg", "stops before the end"},
+        {"noframe.jpg", "no frame header"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.picture);
+        const ToolRun refused = run({"make", "--stub", "stub.exe", c.picture, "-o", "o.exe"});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find(c.cause), std::string::npos) << refused.err;
+        EXPECT_FALSE(fs::exists(path("o.exe")));
+        const ToolRun forced = run({"make", "--stub", "stub.exe", c.picture, "-o", "o.exe", "--force"});
+        EXPECT_EQ(forced.status, 0) << forced.err;
+        fs::remove(path("o.exe"));
+    }
+}
+
 TEST_F(PackCli, ForcePacksAPictureTheCheckRefuses) {
     writeBytes(path("notes.txt"), {'h', 'i'});
     const ToolRun forced = run({"make", "--stub", "stub.exe", "notes.txt", "-o", "o.exe", "--force"});

@@ -154,6 +154,54 @@ TEST(PictureWindow, ZoomCommandsResizeAroundTheCentre) {
     EXPECT_EQ(differing, 0u) << "back at 100 % the picture is drawn 1:1 again";
 }
 
+TEST(PictureWindow, DragsByTheClientAreaAndKeepsOneZOrderCheckMark) {
+    ScratchFolder folder;
+    RunningProgram run(makePictureProgram(folder.path(), "drag.exe", samplePackage()));
+    const HWND window = run.waitForWindow(15s);
+    ASSERT_NE(window, nullptr);
+
+    const RECT start = windowRect(window);
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    EXPECT_EQ(windowRect(window).left, start.left) << "a release with no press since creation is ignored";
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(windowRect(window).left, start.left) << "released where pressed: no move";
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(30, 5));
+    const RECT moved = windowRect(window);
+    EXPECT_EQ(moved.left, start.left + 20);
+    EXPECT_EQ(moved.top, start.top - 5);
+
+    // Wine keeps a topmost window topmost when it is sent to the bottom (Windows drops the flag),
+    // so only the other two modes are checked on the window itself.
+    const struct {
+        WORD id;
+        int topmost;  // 1 yes, 0 no, -1 not checked
+    } modes[] = {{IDM_ALWAYS_ON_TOP, 1}, {IDM_ALWAYS_AT_BOTTOM, -1}, {IDM_NORMAL_ZORDER, 0}};
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.id);
+        command(window, mode.id);
+        if (mode.topmost >= 0) {
+            EXPECT_EQ((GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, mode.topmost == 1);
+        }
+        // The context menu opens at the message's point and shows exactly one z-order check mark.
+        PostMessageA(window, WM_CONTEXTMENU, WPARAM(window), MAKELPARAM(100, 120));
+        HWND menu = nullptr;
+        ASSERT_TRUE(waitUntil([&] { return (menu = findWindowOf(run.processId(), [](HWND w) { return classNameOf(w) == "#32768"; })) != nullptr; }));
+        EXPECT_EQ(windowRect(menu).left, 100);
+        EXPECT_EQ(windowRect(menu).top, 120);
+        std::vector<MenuItem> menus;
+        waitUntil([&] { return findItem(menus = probeMenus(run.process(), run.processId()), "popup", mode.id); });
+        for (WORD id : {WORD(IDM_NORMAL_ZORDER), WORD(IDM_ALWAYS_ON_TOP), WORD(IDM_ALWAYS_AT_BOTTOM)}) {
+            const MenuItem* item = findItem(menus, "popup", id);
+            ASSERT_NE(item, nullptr);
+            EXPECT_EQ((item->state & MF_CHECKED) != 0, id == mode.id) << id;
+        }
+        PostMessageA(window, WM_CANCELMODE, 0, 0);
+        waitUntil([&] { return findWindowOf(run.processId(), [](HWND w) { return classNameOf(w) == "#32768"; }) == nullptr; });
+    }
+}
+
 // Presses Yes in the save question and waits until the settings file holds the zoom.
 void saveSettings(const RunningProgram& run, HWND window, const std::string& settingsFile) {
     PostMessageA(window, WM_COMMAND, IDM_SAVE_SETTINGS, 0);
