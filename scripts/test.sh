@@ -62,9 +62,12 @@ if step cmake --preset fuzz && step cmake --build --preset fuzz; then
     corpus="$work/corpus-$name"
     mkdir -p "$corpus" build/fuzz/artifacts
     echo "== $fuzzer for ${fuzz_seconds}s"
+    # A target without seeds of its own (jpeg_entropy_diff) takes those of its parser (jpeg).
+    seeds=$name
+    [ -d "fuzz/corpus/$seeds" ] || seeds=${name%%_*}
     options=""
-    [ -f "fuzz/$name.dict" ] && options="-dict=fuzz/$name.dict"
-    [ -d "fuzz/corpus/$name" ] && options="$options fuzz/corpus/$name"
+    [ -f "fuzz/$seeds.dict" ] && options="-dict=fuzz/$seeds.dict"
+    [ -d "fuzz/corpus/$seeds" ] && options="$options fuzz/corpus/$seeds"
     if "$fuzzer" -max_total_time="$fuzz_seconds" -max_len=1048576 -timeout=10 -rss_limit_mb=2048 \
          -artifact_prefix=build/fuzz/artifacts/ "$corpus" $options >"$work/fuzz-$name.log" 2>&1; then
       passed=$((passed + 1))

@@ -31,7 +31,7 @@ struct ScanComponent {    // one component of the current scan, in scan order
 };
 
 // Which entropy decoder runs. Both give the same coefficients, the same success or failure and
-// the same position in the data for every input; the reference one follows the bit-serial
+// find the same next marker for every input; the reference one follows the bit-serial
 // procedures of T.81 Annex F literally and is kept to check the fast one against.
 enum class EntropyPath : uint8_t { reference, fast };
 
@@ -168,6 +168,7 @@ private:
     uint64_t bitsLeft = 0;
     uint64_t bitBuffer = 0;
     size_t entropyEnd = 0;    // first marker (or the end) after the current entropy-coded run
+    size_t stuffedBytes = 0;  // FF 00 pairs in that run
     uint8_t precision = 0;
     FrameComponent components[255]{};
     bool frameRead = false;

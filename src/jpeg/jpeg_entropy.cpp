@@ -4,10 +4,11 @@
 // Two bit-level paths share the block logic. The reference path reads one byte at a time,
 // only when a bit is needed, and walks the code lengths one bit at a time. The fast path keeps
 // up to 64 bits buffered and finds codes of up to 9 bits with one table look-up. It runs only
-// while at least fastPathMargin bytes lie before the next marker or the end of the data, which
-// is more than a block can consume, so it never meets the end of the entropy-coded data: every
-// failure that depends on where the data ends happens on the reference path. Both paths give
-// the same symbols, values, failures and marker position for every input.
+// while more data bytes lie before the next marker (or the end of the data) than a block can
+// consume, so it never meets the end of the entropy-coded data: every failure that depends on
+// where the data ends happens on the reference path. Both paths give the same symbols, values
+// and failures for every input; the fast one may have read a few bytes further, never past the
+// marker, so the marker search after a run finds the same marker.
 #include <cstring>
 
 #include "jpeg/jpeg_arith.h"
@@ -17,10 +18,11 @@
 namespace vistello {
 namespace {
 
-// A block consumes at most 63 symbols of 16 bits with 15 value bits each, plus 16 + 16 bits
-// of DC or 63 correction bits: at most 2016 bits, 252 bytes. 600 bytes hold at least 300 data
-// bytes even if every byte is a stuffed FF 00 pair, that is 2400 bits.
-constexpr size_t fastPathMargin = 600;
+// A block consumes at most 64 symbols of 16 bits with 15 value bits each, plus at most 64
+// correction bits (a sequential block: 16 + 16 bits of DC and 63 AC symbols): at most 2048
+// bits, 256 bytes. The fast path runs only while at least 300 data bytes (raw bytes less every
+// stuffed 00 of the run) lie before the marker.
+constexpr size_t fastPathMargin = 300;
 
 // DC difference categories above 16 cannot come from 8..16-bit samples (T.81 F.1.2.1.1).
 constexpr uint32_t maxDcCategory = 16;
@@ -39,11 +41,12 @@ void JpegDecoder::resetBitReader() {
     findEntropyEnd();
 }
 
-// The first marker after cursor as the bit reader sees it: FF followed by anything but 00, or
-// an FF that is the last byte.
+// The first marker after cursor as the bit reader sees it (FF followed by anything but 00, or
+// an FF that is the last byte), and the number of stuffed FF 00 pairs before it.
 void JpegDecoder::findEntropyEnd() {
     size_t position = cursor;
     entropyEnd = length;
+    stuffedBytes = 0;
     while (position < length) {
         const void* fill = std::memchr(data + position, markerFill, length - position);
         if (fill == nullptr) return;
@@ -52,12 +55,15 @@ void JpegDecoder::findEntropyEnd() {
             entropyEnd = position;
             return;
         }
+        ++stuffedBytes;
         position += 2;
     }
 }
 
+// The data bytes left before the marker are at least the raw bytes less all stuffed zeros of
+// the run.
 bool JpegDecoder::fastPathAllowed() const {
-    return entropyPath == EntropyPath::fast && cursor <= entropyEnd && entropyEnd - cursor >= fastPathMargin;
+    return entropyPath == EntropyPath::fast && cursor <= entropyEnd && entropyEnd - cursor >= fastPathMargin + stuffedBytes;
 }
 
 // Appends the next entropy-coded byte to the bit buffer. FF 00 gives FF; a marker or the end of
@@ -120,6 +126,8 @@ bool JpegDecoder::decodeSymbol(uint32_t& symbol) {
 
 // ---- fast path
 
+// The fast primitives sit in the innermost loops; inlining them keeps the bit buffer in
+// registers.
 #define VISTELLO_ALWAYS_INLINE __attribute__((always_inline)) inline
 
 VISTELLO_ALWAYS_INLINE void JpegDecoder::refillFast() {
@@ -325,7 +333,7 @@ bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
 }
 
 bool JpegDecoder::decodeBlockAny(ScanComponent& component, int32_t block[64]) {
-    return fastPathAllowed() ? decodeBlockFast(component, block) : decodeBlockWith<false>(component, block);
+    return fastPathAllowed() ? decodeBlockFast(component, block) : decodeBlock(component, block);
 }
 
 // ---- progressive blocks (T.81 G.1.2)

@@ -23,7 +23,7 @@ constexpr uint8_t markerApp15 = 0xEF;
 constexpr uint8_t markerCom = 0xFE;
 constexpr uint8_t markerTem = 0x01;
 
-// SOF0..SOF15 except DHT (C4), JPG (C8 is a SOF code here too) and DAC (CC).
+// Start-of-frame codes: C0..CF except DHT (C4) and DAC (CC); C8 counts as one too.
 [[nodiscard]] constexpr bool isStartOfFrame(uint8_t code) {
     return code >= 0xC0 && code <= 0xCF && code != markerDht && code != markerDac;
 }
