@@ -10,6 +10,7 @@
 #include "raster/load_picture.h"
 #include "raster/memory_dib_seam.h"
 #include "resources/resource.h"
+#include "screen_capture.h"
 
 namespace vistello::test {
 namespace {
@@ -18,12 +19,6 @@ uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
 }
 uint16_t u16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
-
-class SilentMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string&) override {}
-    void setMainWindowTitle(const std::string&) override {}
-};
 
 TEST(EightBitDisplay, TheDecodedImageIsTheHalftoneFormOfThePicture) {
     HDC screen = GetDC(nullptr);

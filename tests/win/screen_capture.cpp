@@ -4,15 +4,6 @@
 #include "raster/memory_dib_seam.h"
 
 namespace vistello::test {
-namespace {
-
-class SilentMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string&) override {}
-    void setMainWindowTitle(const std::string&) override {}
-};
-
-}  // namespace
 
 Pixels captureClient(HWND window) {
     Pixels pixels;

@@ -6,7 +6,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "raster/message_seam.h"
+
 namespace vistello::test {
+
+// The decoders' messages, dropped: the tests decode pictures the program shows silently.
+class SilentMessages final : public MessageSeam {
+public:
+    void showMessage(const std::string&) override {}
+    void setMainWindowTitle(const std::string&) override {}
+};
 
 struct Pixels {
     int width = 0;
