@@ -12,6 +12,7 @@
 #include <cstdio>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -113,16 +114,32 @@ bool decodeTurbo(const Bytes& jpeg) {
     return true;
 }
 
-double medianSeconds(const std::function<bool()>& decode, int runs) {
-    decode();   // warm-up
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!decode()) return -1;
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
+struct Timings {
+    double ours = -1;
+    double turbo = -1;
+};
+
+double median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// One warm-up decode each, then runs rounds in which the two decoders take turns, so that a
+// change in the machine's load during the measurement falls on both; the median of each.
+Timings medianSeconds(const std::function<bool()>& ours, const std::function<bool()>& turbo, int runs) {
+    if (!ours() || !turbo()) return {};
+    std::vector<double> oursTimes;
+    std::vector<double> turboTimes;
+    const auto time = [](const std::function<bool()>& decode, std::vector<double>& times) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = decode();
+        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        return ok;
+    };
+    for (int i = 0; i < runs; ++i) {
+        if (!time(ours, oursTimes) || !time(turbo, turboTimes)) return {};
+    }
+    return {median(oursTimes), median(turboTimes)};
 }
 
 long statusKib(const char* field) {
@@ -160,8 +177,17 @@ int measurePeak(const std::string& decoder, const std::string& jpegPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // glibc raises its threshold for serving large blocks from fresh pages whenever such a
+    // block is freed, and keeps freed heap memory mapped up to a threshold that rises with it.
+    // Left alone, every decode after the first large progressive one would get its output
+    // buffer and stores from already-touched heap memory without page faults, while the
+    // pictures measured earlier pay them: the figures would depend on the order of the
+    // pictures. Fixed thresholds (glibc's starting values) give every large buffer of both
+    // decoders fresh zero pages on every decode, as a new DIB section would have.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
     if (argc == 4 && std::string(argv[1]) == "--peak") return measurePeak(argv[2], argv[3]);
-    const int runsLarge = argc > 1 ? std::atoi(argv[1]) : 7;
+    const int runsLarge = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const std::string folder = std::filesystem::temp_directory_path().string() + "/vistello_bench_" + std::to_string(getpid());
     std::filesystem::create_directories(folder);
     const std::string wallpaper = argc > 2 ? argv[2] : "";
@@ -189,8 +215,9 @@ int main(int argc, char** argv) {
             if (!run(std::string("cjpeg ") + layout.options + " -outfile " + jpegPath + " " + ppm)) return 1;
             const Bytes jpeg = readFile(jpegPath);
             const double megapixels = double(size.width) * size.height / 1e6;
-            const double ours = medianSeconds([&] { return decodeOurs(jpeg); }, size.runs);
-            const double turbo = medianSeconds([&] { return decodeTurbo(jpeg); }, size.runs);
+            const Timings timings = medianSeconds([&] { return decodeOurs(jpeg); }, [&] { return decodeTurbo(jpeg); }, size.runs);
+            const double ours = timings.ours;
+            const double turbo = timings.turbo;
             const long oursPeak = peakKib(argv[0], "ours", jpegPath);
             const long turboPeak = peakKib(argv[0], "turbo", jpegPath);
             const std::string name = std::string(size.name) + "_" + layout.name;

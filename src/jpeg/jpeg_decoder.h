@@ -49,6 +49,13 @@ public:
 
     EntropyPath entropyPath = EntropyPath::fast;
 
+    // The progressive end stage runs on two threads (halves of the MCU rows) when this is 2 or
+    // more and the frame has at least two MCU rows and endStageSplitMinimum MCUs; otherwise on
+    // the calling thread. The DIB gets the same bytes either way. With 2 or more, large
+    // coefficient stores also have their pages mapped by two threads before the first scan.
+    uint32_t endStageThreads = 2;
+    uint32_t endStageSplitMinimum = 1024;
+
     // From the frame header (0 until one was read).
     uint32_t imageWidth = 0;
     uint32_t imageHeight = 0;
@@ -125,6 +132,7 @@ private:
     // --- progressive (jpeg_progressive.cpp)
     [[nodiscard]] int decodeProgressive();
     [[nodiscard]] bool allocateStores();
+    void prefaultStores();
     [[nodiscard]] bool decodeProgressiveScan();
     [[nodiscard]] bool decodeDcScan();
     [[nodiscard]] bool decodeAcScan();
@@ -132,6 +140,7 @@ private:
     [[nodiscard]] int32_t* storeBlock(uint8_t componentIndex, size_t blockIndex);
     [[nodiscard]] bool nextProgressiveScan(bool& endOfImage);
     void finishProgressive();
+    void finishMcuRows(uint32_t firstRow, uint32_t endRow) const;
 
     MessageSeam& messages;
     const uint8_t* data = nullptr;

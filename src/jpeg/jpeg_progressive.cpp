@@ -7,6 +7,9 @@
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_tables.h"
 
+#include <system_error>
+#include <thread>
+
 namespace vistello {
 namespace {
 
@@ -17,6 +20,17 @@ constexpr uint64_t bytesPerBlock = 64 * sizeof(int32_t);
 // more than that (plus some slack for tiny pictures) is not the DIB's frame and is refused
 // like a failed allocation.
 constexpr uint64_t storeSlackBytes = uint64_t(1) << 20;
+// Stores of at least this many bytes have their pages touched by two threads before the first
+// scan; the step is the smallest page size of the targets.
+constexpr uint64_t prefaultMinimumBytes = uint64_t(1) << 20;
+constexpr size_t pageStepValues = 4096 / sizeof(int32_t);
+
+// Writes a zero (the value calloc gave) into every page of values [first, end) of the store, so
+// that the system maps the pages now instead of during the scan that first reaches them.
+void touchPages(int32_t* store, size_t first, size_t end) {
+    volatile int32_t* const values = store;
+    for (size_t i = first; i < end; i += pageStepValues) values[i] = 0;
+}
 
 uint32_t divideRoundingUp(uint32_t value, uint32_t divisor) { return (value + divisor - 1) / divisor; }
 
@@ -39,7 +53,33 @@ bool JpegDecoder::allocateStores() {
         stores[i] = tryAllocateZeroed<int32_t>(uint64_t{storeBlocks[i]} * 64, totalBlocks * 64);
         if (!stores[i]) return false;
     }
+    if (endStageThreads >= 2 && totalBlocks * bytesPerBlock >= prefaultMinimumBytes) prefaultStores();
     return true;
+}
+
+// The first scan reaches every page of the stores, and mapping fresh pages is a large part of
+// its time; here both threads take half of the pages of every store (the helper the first half,
+// rounded to whole page steps), and the scans start only after both are done.
+void JpegDecoder::prefaultStores() {
+    size_t split[3]{};
+    for (int i = 0; i < 3; ++i) split[i] = storeBlocks[i] * 64 / 2 / pageStepValues * pageStepValues;
+    const auto touchHalf = [this, &split](bool firstHalf) {
+        for (int i = 0; i < 3; ++i) {
+            if (!stores[i]) continue;
+            if (firstHalf) {
+                touchPages(stores[i].get(), 0, split[i]);
+            } else {
+                touchPages(stores[i].get(), split[i], storeBlocks[i] * 64);
+            }
+        }
+    };
+    try {
+        std::thread helper(touchHalf, true);
+        touchHalf(false);
+        helper.join();
+    } catch (const std::system_error&) {
+        // No thread could be started: the pages are mapped by the scans as they reach them.
+    }
 }
 
 int32_t* JpegDecoder::storeBlock(uint8_t componentIndex, size_t blockIndex) {
@@ -164,39 +204,64 @@ bool JpegDecoder::nextProgressiveScan(bool& endOfImage) {
     }
 }
 
+// The end stage: every MCU that reaches into the DIB has its blocks dequantised and
+// transformed in place in the stores and is converted into the DIB. MCU rows own disjoint
+// blocks of the stores and disjoint DIB rows, so the rows are split into two halves that two
+// threads finish side by side; each MCU is computed exactly as by one thread.
 void JpegDecoder::finishProgressive() {
     const uint32_t mcuWidth = 8u * frameMaxH;
     const uint32_t mcuHeight = 8u * frameMaxV;
     mcusPerRow = divideRoundingUp(imageWidth, mcuWidth);
     mcuRows = divideRoundingUp(imageHeight, mcuHeight);
     totalMcus = mcusPerRow * mcuRows;
+    if (endStageThreads >= 2 && mcuRows >= 2 && totalMcus >= endStageSplitMinimum) {
+        const uint32_t half = mcuRows / 2;
+        try {
+            std::thread upper([this, half] { finishMcuRows(0, half); });
+            finishMcuRows(half, mcuRows);
+            upper.join();
+            return;
+        } catch (const std::system_error&) {
+            // No thread could be started (the second half is only begun once the thread
+            // runs): the whole picture is finished here instead.
+        }
+    }
+    finishMcuRows(0, mcuRows);
+}
+
+// The end stage for MCU rows [firstRow, endRow). Reads the decoder's frame fields, writes only
+// those rows' blocks of the stores and the DIB pixels of those rows.
+void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) const {
+    const uint32_t mcuWidth = 8u * frameMaxH;
+    const uint32_t mcuHeight = 8u * frameMaxV;
     const McuGeometry geometry{frameMaxH, frameMaxV};
     const uint32_t lumaBlocks = uint32_t{frameMaxH} * frameMaxV;
     const int32_t* quant[3];
     for (uint32_t i = 0; i < 3; ++i) quant[i] = quantTables[i < componentCount ? components[i].quantTable : 0];
-    for (uint32_t mcu = 0; mcu < totalMcus; ++mcu) {
-        const uint32_t mcuRow = mcu / mcusPerRow;
-        const uint32_t mcuColumn = mcu % mcusPerRow;
-        const int64_t x = int64_t{mcuColumn} * mcuWidth;
-        const int64_t y = int64_t{mcuRow} * mcuHeight;
-        // Blocks of MCUs outside the DIB are never shown, so they are not transformed either.
-        if (clipArea(output, x, y, static_cast<int32_t>(mcuWidth), static_cast<int32_t>(mcuHeight)).empty()) continue;
-        const int32_t* luma[4] = {zeroBlock, zeroBlock, zeroBlock, zeroBlock};
-        for (uint32_t j = 0; j < lumaBlocks; ++j) {
-            const size_t row = size_t{mcuRow} * frameMaxV + j / frameMaxH;
-            const size_t column = size_t{mcuColumn} * frameMaxH + j % frameMaxH;
-            int32_t* block = stores[0].get() + (row * storeRowBlocks + column) * 64;
-            transformBlock(block, quant[0], levelShift);
-            luma[j] = block;
+    for (uint32_t mcuRow = firstRow; mcuRow < endRow; ++mcuRow) {
+        for (uint32_t mcuColumn = 0; mcuColumn < mcusPerRow; ++mcuColumn) {
+            const size_t mcu = size_t{mcuRow} * mcusPerRow + mcuColumn;
+            const int64_t x = int64_t{mcuColumn} * mcuWidth;
+            const int64_t y = int64_t{mcuRow} * mcuHeight;
+            // Blocks of MCUs outside the DIB are never shown, so they are not transformed either.
+            if (clipArea(output, x, y, static_cast<int32_t>(mcuWidth), static_cast<int32_t>(mcuHeight)).empty()) continue;
+            const int32_t* luma[4] = {zeroBlock, zeroBlock, zeroBlock, zeroBlock};
+            for (uint32_t j = 0; j < lumaBlocks; ++j) {
+                const size_t row = size_t{mcuRow} * frameMaxV + j / frameMaxH;
+                const size_t column = size_t{mcuColumn} * frameMaxH + j % frameMaxH;
+                int32_t* block = stores[0].get() + (row * storeRowBlocks + column) * 64;
+                transformBlock(block, quant[0], levelShift);
+                luma[j] = block;
+            }
+            const int32_t* chroma[2] = {zeroBlock, zeroBlock};
+            for (uint32_t c = 0; c < 2; ++c) {
+                if (!stores[c + 1]) continue;
+                int32_t* block = stores[c + 1].get() + mcu * 64;
+                transformBlock(block, quant[c + 1], 0);
+                chroma[c] = block;
+            }
+            convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1]);
         }
-        const int32_t* chroma[2] = {zeroBlock, zeroBlock};
-        for (uint32_t c = 0; c < 2; ++c) {
-            if (!stores[c + 1]) continue;
-            int32_t* block = stores[c + 1].get() + size_t{mcu} * 64;
-            transformBlock(block, quant[c + 1], 0);
-            chroma[c] = block;
-        }
-        convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1]);
     }
 }
 

@@ -2,6 +2,7 @@
 // the extra-block walk, out-of-range parameters, the caps, and early ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -178,6 +179,76 @@ TEST(JpegProgressive, EarlyEndsKeepWhatArrived) {
     const DecodedPicture stopped = decodePicture(restarted);
     EXPECT_EQ(stopped.result, 0);
     EXPECT_NE(stopped.pixel(0, 0)[0] | stopped.pixel(0, 0)[1] | stopped.pixel(0, 0)[2], 0);
+}
+
+// The end stage may run on two threads, each finishing half of the MCU rows, and the pages of
+// large stores are mapped by two threads before the first scan. Whatever the
+// frame (one, two or an odd number of MCU rows, greyscale, 2x1 and 2x2 sampling), the DIB it
+// is written into (padded, smaller or larger than the frame) and however the stream ends
+// (complete, cut short, damaged), the split must give the bytes and the result of the one-thread
+// end stage, and nothing outside the DIB may be written.
+TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
+    if (!referenceToolsPresent()) GTEST_SKIP() << "cjpeg missing";
+    const struct { const char* name; uint32_t width, height; const char* sampling; bool grey; } pictures[] = {
+        {"4:2:0, one MCU row", 70, 16, "2x2", false},
+        {"4:2:0, two MCU rows, extra block at each row end", 20, 32, "2x2", false},
+        {"4:2:0, five MCU rows, partial last row", 57, 75, "2x2", false},
+        {"4:2:0, 40 x 30 MCUs: default split size, stores large enough to be mapped ahead", 640, 480, "2x2", false},
+        {"2x1, seven MCU rows", 39, 53, "2x1", false},
+        {"1x2, three MCU rows", 45, 35, "1x2", false},
+        {"4:4:4, three MCU rows", 33, 17, "1x1", false},
+        {"greyscale, four block rows, partial last row", 50, 31, "1x1", true},
+        {"greyscale declared 2x2, one MCU row", 20, 9, "2x2", true},
+        {"greyscale, one block row", 30, 8, "1x1", true},
+    };
+    const struct { const char* name; int32_t widthChange, heightChange; } dibs[] = {
+        {"padded DIB", 0, 0},
+        {"DIB smaller than the frame", -9, -13},
+        {"DIB larger than the frame", 24, 40},
+    };
+    const DecoderSetUp oneThread = [](JpegDecoder& decoder) { decoder.endStageThreads = 1; };
+    const DecoderSetUp twoThreads = [](JpegDecoder& decoder) {
+        decoder.endStageThreads = 2;
+        decoder.endStageSplitMinimum = 0;
+    };
+    const DecoderSetUp defaults = [](JpegDecoder&) {};
+    for (const auto& picture : pictures) {
+        SCOPED_TRACE(picture.name);
+        const Bytes complete = makeJpeg(picture.width, picture.height,
+                                        std::string("-quality 85 -progressive -sample ") + picture.sampling, picture.grey);
+        ASSERT_FALSE(complete.empty());
+        const DecodedPicture probed = decodePicture(complete);
+        ASSERT_TRUE(probed.probed);
+        ASSERT_EQ(probed.result, 1);
+        size_t firstScan = 0;
+        while (firstScan + 1 < complete.size() && !(complete[firstScan] == 0xFF && complete[firstScan + 1] == 0xDA)) ++firstScan;
+        ASSERT_LT(firstScan + 1, complete.size());
+        Bytes damaged = complete;
+        damaged[damaged.size() * 2 / 3] ^= 0x5A;
+        const struct { const char* name; Bytes jpeg; } streams[] = {
+            {"complete", complete},
+            {"cut inside the first scan", Bytes(complete.begin(), complete.begin() + long(std::min(complete.size(), firstScan + 40)))},
+            {"cut at 40 %", Bytes(complete.begin(), complete.begin() + long(complete.size() * 2 / 5))},
+            {"cut at 80 %", Bytes(complete.begin(), complete.begin() + long(complete.size() * 4 / 5))},
+            {"without EOI", Bytes(complete.begin(), complete.end() - 2)},
+            {"damaged byte", damaged},
+        };
+        for (const auto& stream : streams) {
+            SCOPED_TRACE(stream.name);
+            for (const auto& dib : dibs) {
+                SCOPED_TRACE(dib.name);
+                const int32_t width = std::max(1, probed.paddedWidth + dib.widthChange);
+                const int32_t height = std::max(1, probed.paddedHeight + dib.heightChange);
+                const DecodedPicture single = decodeInto(stream.jpeg, width, height, EntropyPath::fast, oneThread);
+                for (const DecoderSetUp* setUp : {&twoThreads, &defaults}) {
+                    const DecodedPicture split = decodeInto(stream.jpeg, width, height, EntropyPath::fast, *setUp);
+                    EXPECT_EQ(split.result, single.result);
+                    EXPECT_TRUE(split.guardsIntact);
+                    EXPECT_TRUE(split.dib == single.dib);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

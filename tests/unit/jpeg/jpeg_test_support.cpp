@@ -21,7 +21,7 @@ const uint8_t* DecodedPicture::pixel(uint32_t x, uint32_t y) const {
     return dib.data() + (size_t(paddedHeight) - 1 - y) * stride + size_t(x) * 3;
 }
 
-DecodedPicture decodeInto(const Bytes& jpeg, int32_t width, int32_t height, EntropyPath path) {
+DecodedPicture decodeInto(const Bytes& jpeg, int32_t width, int32_t height, EntropyPath path, const DecoderSetUp& setUp) {
     DecodedPicture picture;
     picture.paddedWidth = width;
     picture.paddedHeight = height;
@@ -33,6 +33,7 @@ DecodedPicture decodeInto(const Bytes& jpeg, int32_t width, int32_t height, Entr
     RecordingMessageSeam seam;
     JpegDecoder decoder(seam);
     decoder.entropyPath = path;
+    if (setUp) setUp(decoder);
     const int32_t stride = width * 3;
     uint8_t* first = buffer.data() + guard;
     uint8_t* origin = height > 0 ? first + size_t(height - 1) * size_t(stride) : first;

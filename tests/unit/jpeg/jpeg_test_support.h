@@ -2,6 +2,7 @@
 // Helpers of the JPEG tests: decoding into a DIB in memory, making pictures with the reference
 // programs (cjpeg, jpegtran, djpeg) and comparing pictures.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,11 @@ struct DecodedPicture {
 
 // Probe, a zeroed DIB of the padded size, decode: what the program does with a JPEG picture.
 DecodedPicture decodePicture(const Bytes& jpeg, EntropyPath path = EntropyPath::fast);
-// Decode into a DIB of the given size whatever the probe says.
-DecodedPicture decodeInto(const Bytes& jpeg, int32_t width, int32_t height, EntropyPath path = EntropyPath::fast);
+// Decode into a DIB of the given size whatever the probe says; setUp, when given, adjusts the
+// decoder's settings before the decode.
+using DecoderSetUp = std::function<void(JpegDecoder&)>;
+DecodedPicture decodeInto(const Bytes& jpeg, int32_t width, int32_t height, EntropyPath path = EntropyPath::fast,
+                          const DecoderSetUp& setUp = {});
 
 // A picture with detail at every frequency: gradients, rings, stripes and pseudo-random texture.
 struct RgbPicture {
