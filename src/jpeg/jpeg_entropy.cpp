@@ -130,20 +130,24 @@ bool JpegDecoder::decodeSymbol(uint32_t& symbol) {
 // registers.
 #define VISTELLO_ALWAYS_INLINE __attribute__((always_inline)) inline
 
-VISTELLO_ALWAYS_INLINE void JpegDecoder::refillFast() {
-    while (bitsLeft <= 56) {
-        if (cursor >= length) return;
-        const uint8_t byte = data[cursor];
+// Appends whole bytes of entropy-coded data to a 64-bit buffer until it holds more than 56
+// bits, taking FF 00 as the byte FF and stopping before a marker or at the end of the data.
+static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t length, size_t& position,
+                                                   uint64_t& buffer, uint64_t& count) {
+    while (count <= 56 && position < length) {
+        const uint8_t byte = data[position];
         if (byte == markerFill) {
-            if (length - cursor < 2 || data[cursor + 1] != 0) return;
-            cursor += 2;
+            if (length - position < 2 || data[position + 1] != 0) return;
+            position += 2;
         } else {
-            cursor += 1;
+            position += 1;
         }
-        bitBuffer |= static_cast<uint64_t>(byte) << (56 - bitsLeft);
-        bitsLeft += 8;
+        buffer |= static_cast<uint64_t>(byte) << (56 - count);
+        count += 8;
     }
 }
+
+VISTELLO_ALWAYS_INLINE void JpegDecoder::refillFast() { refillBitBuffer(data, length, cursor, bitBuffer, bitsLeft); }
 
 // Refills below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are
 // already buffered.
@@ -257,19 +261,7 @@ bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
     uint64_t buffer = bitBuffer;
     uint64_t count = bitsLeft;
     size_t position = cursor;
-    const auto refill = [&] {
-        while (count <= 56 && position < length) {
-            const uint8_t byte = data[position];
-            if (byte == markerFill) {
-                if (length - position < 2 || data[position + 1] != 0) break;
-                position += 2;
-            } else {
-                position += 1;
-            }
-            buffer |= static_cast<uint64_t>(byte) << (56 - count);
-            count += 8;
-        }
-    };
+    const auto refill = [&] { refillBitBuffer(data, length, position, buffer, count); };
     const auto take = [&](uint32_t bits) {
         const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
         buffer <<= bits;
@@ -459,19 +451,7 @@ bool JpegDecoder::decodeAcRefineFast(int32_t block[64], uint32_t& endOfBandRun) 
     uint64_t buffer = bitBuffer;
     uint64_t count = bitsLeft;
     size_t position = cursor;
-    const auto refill = [&] {
-        while (count <= 56 && position < length) {
-            const uint8_t byte = data[position];
-            if (byte == markerFill) {
-                if (length - position < 2 || data[position + 1] != 0) break;
-                position += 2;
-            } else {
-                position += 1;
-            }
-            buffer |= static_cast<uint64_t>(byte) << (56 - count);
-            count += 8;
-        }
-    };
+    const auto refill = [&] { refillBitBuffer(data, length, position, buffer, count); };
     const auto take = [&](uint32_t bits) {
         if (count < bits) refill();
         const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
