@@ -81,7 +81,7 @@ bool CopyFileWithShell(const std::string& source, const std::string& destination
     return true;
 }
 
-// Fills the package members from the program's own file and reads the picture bytes. The
+// Fills the package record from the program's own file and reads the picture bytes. The
 // program file itself is never opened: a temporary copy is read and deleted on every way out.
 bool PictureWindow::ReadPackage(ByteBuffer& picture) {
     TempFileGuard copy("zub");
@@ -93,28 +93,15 @@ bool PictureWindow::ReadPackage(ByteBuffer& picture) {
     FileByteSource source(file.get());
     if (!source.seekFromStart(int32_t(packageOffsetLow))) return false;
 
-    PackageFields fields;
-    const bool itemsRead = readPackageItems(source, LinkItemRule::readWhenFlagIsOne, fields);
-    // Members filled before a failure keep their values, as the items were read in order.
-    windowTitle = fields.windowTitle;
-    SetWindowTextA(m_hWnd, windowTitle.c_str());
-    workTitle = fields.workTitle;
-    commentText = fields.commentText;
-    autoExitSeconds = fields.autoExitSeconds;
-    zOrderMode = fields.zOrderMode;
-    startPosition = fields.startPosition;
-    captionMode = fields.captionMode;
-    autoCommentFlag = fields.autoCommentFlag;
-    linkFlag = fields.linkFlag;
-    if (linkFlag == 1) {
-        linkTiming = fields.linkTiming;
-        linkTarget = resolveLinkTarget(fields.linkTarget, folderWithoutSlash(program));
-        linkParameters = fields.linkParameters;
-    }
-    enclosedFileFlag = fields.enclosedFileFlag;
+    // Values read before a failure stay, as the items are read in order; the rest keep their
+    // start values.
+    const bool itemsRead = readPackageItems(source, LinkItemRule::readWhenFlagIsOne, package);
+    SetWindowTextA(m_hWnd, package.windowTitle.c_str());
+    if (package.linkFlag == packageFlagPresent)
+        package.linkTarget = resolveLinkTarget(package.linkTarget, folderWithoutSlash(program));
     if (!itemsRead) return false;
 
-    return readPictureBytes(source, fields.pictureLength, picture);
+    return readPictureBytes(source, package.pictureLength, picture);
 }
 
 bool PictureWindow::DecodePicture(const ByteBuffer& picture) {

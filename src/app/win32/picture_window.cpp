@@ -17,15 +17,17 @@ bool findFile(const std::string& path, WIN32_FIND_DATAA& found) {
     return search.get() != INVALID_HANDLE_VALUE;
 }
 
-// The context-menu commands that place the window at a start position (1, 2, 4, 5).
-UINT cornerForStartPosition(int32_t position) {
-    switch (position) {
-    case 1: return IDM_TOP_LEFT;
-    case 2: return IDM_TOP_RIGHT;
-    case 4: return IDM_BOTTOM_LEFT;
-    case 5: return IDM_BOTTOM_RIGHT;
-    default: return 0;  // 3 and anything else: centred
+// The context-menu command that places the window at a stored start position; none for the
+// centre, where the window already is (a number no position names counts as the centre).
+UINT cornerForStartPosition(int32_t stored) {
+    switch (startPositionOf(stored)) {
+    case StartPosition::topLeft: return IDM_TOP_LEFT;
+    case StartPosition::topRight: return IDM_TOP_RIGHT;
+    case StartPosition::bottomLeft: return IDM_BOTTOM_LEFT;
+    case StartPosition::bottomRight: return IDM_BOTTOM_RIGHT;
+    case StartPosition::centre: break;
     }
+    return 0;
 }
 
 }  // namespace
@@ -61,7 +63,7 @@ BOOL PictureWindow::OnInitDialog() {
         return FALSE;
     }
 
-    if (captionMode < 0)
+    if (!hasTitleBar(package.captionMode))
         SetWindowLongPtrA(m_hWnd, GWL_STYLE, GetWindowLongPtrA(m_hWnd, GWL_STYLE) & ~LONG_PTR(WS_CAPTION));
     CentreWindow();
     FitWindowToPicture();
@@ -73,20 +75,20 @@ BOOL PictureWindow::OnInitDialog() {
 
     WINDOWPLACEMENT placement{};
     ReadSettings(placement);
-    ApplyZOrderMode(zOrderMode);
+    ApplyZOrderMode(zOrderModeOf(package.zOrderMode));
     if (placement.showCmd != 0) {
         SetWindowPlacement(m_hWnd, &placement);
         if (zoomPercent != -1) ApplyZoom(zoomPercent);
-    } else if (const UINT corner = cornerForStartPosition(startPosition)) {
+    } else if (const UINT corner = cornerForStartPosition(package.startPosition)) {
         MoveToCorner(corner);
     }
-    if (autoExitSeconds > 0)
+    if (countsDown(package.autoExitSeconds))
         SetTimer(m_hWnd, autoExitTimerId, autoExitTimerPeriod, nullptr);
     else
         DeleteMenu(ContextMenu(), IDM_CANCEL_AUTO_EXIT, MF_BYCOMMAND);
-    if (linkTiming == 1 && !linkTarget.empty()) OpenLink();
+    if (linkTimingOf(package.linkTiming) == LinkTiming::atStart && !package.linkTarget.empty()) OpenLink();
     DrawPicture(WindowDC(m_hWnd).get());
-    if (autoCommentFlag == 1) SetTimer(m_hWnd, autoCommentTimerId, autoCommentTimerDelay, nullptr);
+    if (package.autoCommentFlag == autoCommentOn) SetTimer(m_hWnd, autoCommentTimerId, autoCommentTimerDelay, nullptr);
     return TRUE;
 }
 
@@ -106,7 +108,7 @@ bool PictureWindow::ChooseSource(std::string& pathToLoad) {
     WIN32_FIND_DATAA found{};
     if (!commandLine.empty()) {
         if (!findFile(commandLine, found)) return false;
-        windowTitle = titleFromPicturePath(commandLine);
+        package.windowTitle = titleFromPicturePath(commandLine);
         pathToLoad = commandLine;
         return true;
     }
@@ -122,7 +124,9 @@ bool PictureWindow::ChooseSource(std::string& pathToLoad) {
 }
 
 void PictureWindow::SetCaptionWithCountdown() {
-    const std::string caption = autoExitSeconds > 0 ? countdownCaption(windowTitle, autoExitSeconds) : windowTitle;
+    const std::string caption = countsDown(package.autoExitSeconds)
+                                    ? countdownCaption(package.windowTitle, package.autoExitSeconds)
+                                    : package.windowTitle;
     SetWindowTextA(m_hWnd, caption.c_str());
 }
 

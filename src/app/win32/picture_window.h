@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/byte_buffer.h"
+#include "app/package_fields.h"
 #include "framework/dialog.h"
 #include "framework/handles.h"
 #include "framework/message_map.h"
@@ -101,7 +102,7 @@ private:
     // Placement, z-order, dragging, context menu and settings (picture_placement.cpp).
     void CentreWindow();
     void MoveToCorner(UINT command);
-    void ApplyZOrderMode(int32_t mode);
+    void ApplyZOrderMode(ZOrderMode mode);
     void OnCentre(UINT) { CentreWindow(); }
     void OnCorner(UINT command) { MoveToCorner(command); }
     void OnZOrder(UINT command);
@@ -134,28 +135,19 @@ private:
     ImageKind imageKind = ImageKind::none;
     GdiDibSeam dibSeam;                   // creates and deletes the decoded image's GDI objects
     DecodedImage image;                   // released explicitly by the destructor, in order
-    std::string windowTitle;
-    std::string workTitle;
-    std::string commentText;
+    // The package as read (the window's start values until then, and for a picture named on
+    // the command line), with the link target resolved. Two of its values then follow the
+    // window: zOrderMode is the current z-order, autoExitSeconds the seconds left.
+    PackageFields package;
     UniqueMenu popupMenu;                 // menu resource 130; submenu 0 is the context menu
     HCURSOR dragCursor = nullptr;         // cursor resource 106; a shared resource, never destroyed
     POINT dragStartPoint{};
     bool dragStartRecorded = false;       // a release with no press since creation is ignored
-    int32_t zOrderMode = 1;
-    int32_t startPosition = 3;
     int32_t zoomPercent = 100;
     int32_t zoomedWidth = -1;
     int32_t zoomedHeight = -1;            // negative: the picture is shown at its own size
     RECT initialWindowRect{};
     RECT initialClientRect{};
-    int32_t autoExitSeconds = -1;
-    int32_t linkTiming = 0;
-    int32_t linkFlag = -1;
-    std::string linkTarget;
-    std::string linkParameters;
-    int32_t enclosedFileFlag = -1;        // anything but 1 counts as no enclosed files
-    int32_t captionMode = 0;
-    int32_t autoCommentFlag = 0;
 };
 
 // The program's own path as the system reports it for the running module.
