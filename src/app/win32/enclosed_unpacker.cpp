@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/byte_buffer.h"
+#include "common/byte_buffer.h"
 #include "app/enclosed_name.h"
 #include "app/package_reader.h"
 #include "app/program_paths.h"

@@ -1,7 +1,7 @@
 // File restore, the BMP writer and the wallpaper commands of the picture window.
 #include <memory>
 
-#include "app/byte_buffer.h"
+#include "common/byte_buffer.h"
 #include "app/package_reader.h"
 #include "app/program_paths.h"
 #include "app/win32/desktop_wallpaper.h"

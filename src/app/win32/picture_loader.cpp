@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/byte_buffer.h"
+#include "common/byte_buffer.h"
 #include "app/package_reader.h"
 #include "app/program_paths.h"
 #include "app/win32/picture_window.h"

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/byte_buffer.h"
+#include "common/byte_buffer.h"
 #include "app/package_fields.h"
 #include "framework/dialog.h"
 #include "framework/handles.h"
