@@ -4,6 +4,7 @@
 
 #include "app/program_paths.h"
 #include "app/win32/picture_window.h"
+#include "app/win32/win32_files.h"
 #include "app/win32/window_rectangles.h"
 #include "framework/win_app.h"
 #include "window/window_geometry.h"
@@ -161,7 +162,8 @@ void PictureWindow::OnSaveSettings(UINT) {
     if (AfxMessageBox(settingsQuestion, MB_YESNO) == IDNO) return;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    GetWindowPlacement(m_hWnd, &placement);
+    // Without the placement nothing is written: zeros would be saved as a placement.
+    if (!GetWindowPlacement(m_hWnd, &placement)) return;
     const CWinApp& application = *AfxGetApp();
     // Write failures (a read-only folder) are not reported: the next start behaves as before.
     application.WriteProfileString("this", package.workTitle.c_str(), package.commentText.c_str());

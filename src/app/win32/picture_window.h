@@ -2,7 +2,7 @@
 // The picture window: the program's only main window, a modal dialog on template 102 that
 // shows the decoded picture and carries the context menu. Its implementation is split by
 // subject: picture_window.cpp (construction, initialisation, system menu), picture_loader.cpp
-// (the package loader and copy file), picture_painting.cpp (paint, palette, zoom),
+// (the package loader), picture_painting.cpp (paint, palette, zoom),
 // picture_placement.cpp (centring, corners, z-order, dragging, context menu, settings),
 // picture_commands.cpp (command override, timers, links), picture_dialogs.cpp (comment,
 // about and any-size dialogs) and picture_export.cpp (file restore, BMP writer, wallpaper).
@@ -73,11 +73,12 @@ protected:
 
 private:
     // Initialisation (picture_window.cpp).
-    void SetIcons();
     [[nodiscard]] bool ChooseSource(std::string& pathToLoad);
     void ChangeSystemMenu();
     void StoreInitialRectangles();
     void SetCaptionWithCountdown();
+    void StartAutoExit();
+    void StartAutoComment();
     bool OnSysCommand(UINT command);
     HICON OnQueryDragIcon() const { return applicationIcon; }
 
@@ -129,7 +130,7 @@ private:
     void OnWallpaper(UINT command);
 
     // Members, in the order the rest of the program knows them.
-    HICON applicationIcon;                // icon resource 128; a shared resource, never destroyed
+    HICON applicationIcon;                // a shared resource, never destroyed
     uint32_t packageOffsetHigh = 0;       // copied from the package-offset constant
     uint32_t packageOffsetLow = 0;
     ImageKind imageKind = ImageKind::none;
@@ -150,12 +151,8 @@ private:
     RECT initialClientRect{};
 };
 
-// The program's own path as the system reports it for the running module.
-std::string programPath();
 // The picture file named on the command line, without one pair of surrounding quotes
 // (Windows quotes paths with spaces); empty when the program shows its own package.
 std::string commandLinePicturePath();
-// Copies a file with the shell, replacing the destination; shows its own failure messages.
-[[nodiscard]] bool CopyFileWithShell(const std::string& source, const std::string& destination);
 
 }  // namespace vistello
