@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 
+#include "fuzz_limits.h"
 #include "jpeg/jpeg_probe.h"
 #include "raster/bmp_writer.h"
 #include "raster/load_picture.h"
@@ -16,15 +16,9 @@ using namespace vistello;
 
 namespace {
 
-constexpr size_t maxInputSize = 1 << 20;
-constexpr uint64_t maxPixels = 1 << 20;
-constexpr uint64_t maxSectionBytes = 8 << 20;
+using namespace vistello::fuzz;
 
-class SilentMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string&) override {}
-    void setMainWindowTitle(const std::string&) override {}
-};
+constexpr uint64_t maxSectionBytes = 8 << 20;
 
 volatile uint32_t byteSink;
 
@@ -36,7 +30,8 @@ void touch(const uint8_t* bytes, size_t size) {
 
 uint32_t u32At(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
-// Pictures above a megapixel are skipped before decoding, so time goes to the parsing.
+// Pictures above a megapixel are skipped before decoding, so time goes to the parsing; bytes
+// that are no picture go on to be refused by the load.
 bool smallEnough(const uint8_t* data, size_t size) {
     uint64_t width = 0, height = 0;
     if (size >= 26 && data[0] == 'B' && data[1] == 'M' && u32At(data + 14) == 40) {
@@ -52,7 +47,7 @@ bool smallEnough(const uint8_t* data, size_t size) {
         width = uint64_t(probe.paddedWidth > 0 ? probe.paddedWidth : 0);
         height = uint64_t(probe.paddedHeight > 0 ? probe.paddedHeight : 0);
     }
-    return width * height <= maxPixels;  // both below 2^31: no overflow
+    return width * height == 0 || withinPixelCap(width, height);
 }
 
 void load(const uint8_t* data, size_t size, int32_t displayDepth) {
@@ -65,9 +60,8 @@ void load(const uint8_t* data, size_t size, int32_t displayDepth) {
     ImageKind kind = ImageKind::none;
     if (loadPicture(data, size, image, seam, messages, kind)) {
         touch(image.pixelBits, size_t(image.bitmapHeader.biHeight) * size_t(image.bitmapStride));
-        std::unique_ptr<uint8_t[]> file;
-        size_t fileSize = 0;
-        if (encodeBmpFile(image, file, fileSize)) touch(file.get(), fileSize);
+        ByteBuffer file;
+        if (encodeBmpFile(image, file)) touch(file.data(), file.size());
     }
     releaseDecodedImage(image, seam);
     if (seam.liveBitmaps() != 0 || seam.livePalettes() != 0 || seam.unknownDeletes() != 0) std::abort();
@@ -76,7 +70,7 @@ void load(const uint8_t* data, size_t size, int32_t displayDepth) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > maxInputSize || !smallEnough(data, size)) return 0;
+    if (size > maxInputBytes || !smallEnough(data, size)) return 0;
     load(data, size, 24);
     load(data, size, 8);
     return 0;

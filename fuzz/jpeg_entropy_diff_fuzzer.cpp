@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_limits.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_probe.h"
 
@@ -37,18 +38,14 @@ Outcome decode(const uint8_t* data, size_t size, const vistello::FrameProbeResul
     return outcome;
 }
 
-constexpr size_t maxInputBytes = size_t(1) << 20;
-constexpr uint64_t maxPixels = uint64_t(1) << 20;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace vistello::fuzz;
     if (size > maxInputBytes) return 0;
-    RecordingSeam probeSeam;
+    SilentMessages probeSeam;
     vistello::FrameProbeResult probe;
-    if (!vistello::probeJpeg(data, size, probeSeam, probe)) return 0;
-    const uint64_t pixels = uint64_t(uint32_t(probe.paddedWidth)) * uint32_t(probe.paddedHeight);
-    if (pixels == 0 || pixels > maxPixels) return 0;
+    if (!vistello::probeJpeg(data, size, probeSeam, probe) || !probeWithinPixelCap(probe)) return 0;
     const Outcome fast = decode(data, size, probe, vistello::EntropyPath::fast);
     const Outcome reference = decode(data, size, probe, vistello::EntropyPath::reference);
     if (fast.result != reference.result || fast.dib != reference.dib || fast.messages != reference.messages) std::abort();

@@ -6,12 +6,12 @@
 
 #include "app/enclosed_name.h"
 #include "app/package_reader.h"
+#include "fuzz_limits.h"
 
 using namespace vistello;
 
 namespace {
 
-constexpr size_t maxInputSize = 1 << 20;
 
 // Touching every byte read makes a sanitizer see any byte that was never written; the volatile
 // sink keeps the compiler from dropping the loop.
@@ -49,7 +49,7 @@ void unpack(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > maxInputSize) return 0;
+    if (size > vistello::fuzz::maxInputBytes) return 0;
     load(data, size);
     unpack(data, size);
     return 0;

@@ -28,9 +28,12 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec wine "$program"
 fi
 
-set -- $("$root/scripts/xvfb.sh" 24)
+screen=$("$root/scripts/xvfb.sh" 24) || { echo "Xvfb did not start" >&2; exit 1; }
+set -- $screen
 export DISPLAY=$1
 xvfb_pid=$2
+trap 'wineserver -k >/dev/null 2>&1; kill "$xvfb_pid" 2>/dev/null' EXIT
+trap 'exit 130' INT TERM
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 wine "$program" &
 # The window is up once something other than the black root shows on the screen.
@@ -45,6 +48,4 @@ sleep 1  # let the first paint finish
 import -window root "$demo/screen.png"
 convert "$demo/screen.png" -trim +repage "$shot"
 rm -f "$demo/screen.png"
-wineserver -k >/dev/null 2>&1 || true
-kill "$xvfb_pid" 2>/dev/null || true
 echo "Screenshot: $shot"

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "common/byte_reader.h"
+
 namespace vistello {
 
 class ByteSource {
@@ -25,15 +27,14 @@ public:
 // A byte source over bytes the caller keeps alive.
 class MemoryByteSource final : public ByteSource {
 public:
-    explicit MemoryByteSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-    [[nodiscard]] size_t read(uint8_t* out, size_t count) override;
-    [[nodiscard]] bool skip(uint64_t count) override;
-    [[nodiscard]] uint64_t remaining() const override { return bytes_.size() - position_; }
-    size_t position() const { return position_; }
+    explicit MemoryByteSource(std::span<const uint8_t> bytes) : reader_(bytes) {}
+    [[nodiscard]] size_t read(uint8_t* out, size_t count) override { return reader_.read(out, count); }
+    [[nodiscard]] bool skip(uint64_t count) override { return reader_.skip(count); }
+    [[nodiscard]] uint64_t remaining() const override { return reader_.remaining(); }
+    size_t position() const { return size_t(reader_.position()); }
 
 private:
-    std::span<const uint8_t> bytes_;
-    size_t position_ = 0;
+    ByteReader reader_;
 };
 
 }  // namespace vistello

@@ -18,6 +18,10 @@ enum class StartPosition : int32_t { topLeft = 1, topRight = 2, centre = 3, bott
 // Any other stored timing opens the link never.
 enum class LinkTiming : int32_t { atStart = 1, whenClosed = 2 };
 
+// Auto-exit seconds: a number above 0 counts down and then ends the program, any other never.
+inline constexpr int32_t autoExitOff = 0;
+constexpr bool countsDown(int32_t autoExitSeconds) { return autoExitSeconds > 0; }
+
 // Caption mode: a negative number removes the title bar, 0 or more keeps it.
 inline constexpr int32_t captionModeTitleBar = 0;
 inline constexpr int32_t captionModeNoTitleBar = -1;

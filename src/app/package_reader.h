@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/byte_buffer.h"
+#include "common/byte_buffer.h"
 #include "app/byte_source.h"
 #include "app/package_fields.h"
 

@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "app/package_codes.h"
+
 namespace vistello {
 
+// The defaults below are those of a package made without options: no automatic exit, normal
+// z-order, centred, with a title bar, no comment dialog of its own, a link opened at start.
 struct PackageLink {
-    int32_t timing = 1;  // 1 when the window has been set up, 2 when it is destroyed
+    int32_t timing = storedCode(LinkTiming::atStart);
     std::string target;
     std::string parameters;
 };
@@ -26,11 +30,11 @@ struct PackageContent {
     std::string windowTitle;
     std::string workTitle;
     std::string commentText;
-    int32_t autoExitSeconds = 0;
-    int32_t zOrderMode = 1;
-    int32_t startPosition = 3;
-    int32_t captionMode = 0;
-    int32_t autoCommentFlag = 0;
+    int32_t autoExitSeconds = autoExitOff;
+    int32_t zOrderMode = storedCode(ZOrderMode::normal);
+    int32_t startPosition = storedCode(StartPosition::centre);
+    int32_t captionMode = captionModeTitleBar;
+    int32_t autoCommentFlag = autoCommentOff;
     std::optional<PackageLink> link;
     std::vector<uint8_t> picture;
     std::optional<std::vector<EnclosedFile>> enclosedFiles;  // present, even empty: flag 1

@@ -5,11 +5,14 @@
 
 namespace vistello {
 
-template <typename H, auto Release>
+// InvalidMeansNone: the acquiring call reports failure as INVALID_HANDLE_VALUE (CreateFile,
+// FindFirstFile); the owner keeps null instead, so that its truth value means "owns a handle"
+// for every kind.
+template <typename H, auto Release, bool InvalidMeansNone = false>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(H h) : h_(h) {}
+    explicit UniqueHandle(H h) : h_(none(h)) {}
     UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         reset(other.release());
@@ -28,28 +31,27 @@ public:
     }
     void reset(H h = nullptr) {
         if (h_) (void)Release(h_);  // nothing useful can be done when a release fails
-        h_ = h;
+        h_ = none(h);
     }
 
 private:
+    static H none(H h) {
+        if constexpr (InvalidMeansNone) {
+            if (h == INVALID_HANDLE_VALUE) return nullptr;
+        }
+        return h;
+    }
+
     H h_ = nullptr;
 };
 
-inline BOOL closeKernelHandle(HANDLE h) { return h == INVALID_HANDLE_VALUE ? TRUE : CloseHandle(h); }
 inline BOOL deleteGdiObject(HGDIOBJ h) { return DeleteObject(h); }
 
-// Kernel handles: CreateFile reports failure as INVALID_HANDLE_VALUE, other calls as null.
-class UniqueFileHandle : public UniqueHandle<HANDLE, closeKernelHandle> {
-public:
-    using UniqueHandle::UniqueHandle;
-    bool valid() const { return get() != nullptr && get() != INVALID_HANDLE_VALUE; }
-};
-
+using UniqueFileHandle = UniqueHandle<HANDLE, CloseHandle, true>;  // CreateFileA
+using UniqueFind = UniqueHandle<HANDLE, FindClose, true>;          // FindFirstFileA
 template <typename H>
 using UniqueGdiObject = UniqueHandle<H, deleteGdiObject>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
-inline BOOL closeFindHandle(HANDLE h) { return h == INVALID_HANDLE_VALUE ? TRUE : FindClose(h); }
-using UniqueFind = UniqueHandle<HANDLE, closeFindHandle>;
 using UniqueRegKey = UniqueHandle<HKEY, RegCloseKey>;
 
 }  // namespace vistello

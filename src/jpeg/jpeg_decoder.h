@@ -8,7 +8,7 @@
 #include "jpeg/jpeg_allocate.h"
 #include "jpeg/jpeg_huffman_table.h"
 #include "jpeg/jpeg_output.h"
-#include "raster/message_seam.h"
+#include "common/message_seam.h"
 
 namespace vistello {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "raster/message_seam.h"
+#include "common/message_seam.h"
 
 namespace vistello {
 

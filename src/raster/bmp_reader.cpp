@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/try_allocate.h"
 #include "raster/dib_layout.h"
 #include "raster/rle_expander.h"
-#include "raster/try_allocate.h"
 
 namespace vistello {
 namespace {
@@ -24,11 +24,11 @@ uint32_t readU32LE(const uint8_t* p) {
 }
 int32_t readI32LE(const uint8_t* p) { return int32_t(readU32LE(p)); }
 
-[[nodiscard]] bool readExactly(MemoryFile& file, uint8_t* out, size_t count) {
+[[nodiscard]] bool readExactly(ByteReader& file, uint8_t* out, size_t count) {
     return file.read(out, count) == count;
 }
 
-[[nodiscard]] bool readFileHeader(MemoryFile& file, uint32_t& offBits) {
+[[nodiscard]] bool readFileHeader(ByteReader& file, uint32_t& offBits) {
     uint8_t bytes[fileHeaderSize];
     if (!readExactly(file, bytes, sizeof bytes) || readU16LE(bytes) != bmpSignature) return false;
     offBits = readU32LE(bytes + offBitsOffset);
@@ -62,7 +62,7 @@ void parseCoreHeader(const uint8_t* p, BitmapInfoHeader& header) {
 
 // The header's own size is read first and only that many bytes after it, so a small
 // core-header file is not refused for being shorter than an info header.
-[[nodiscard]] bool readBitmapHeader(MemoryFile& file, BitmapInfoHeader& header, bool& coreHeader) {
+[[nodiscard]] bool readBitmapHeader(ByteReader& file, BitmapInfoHeader& header, bool& coreHeader) {
     uint8_t bytes[bitmapInfoHeaderSize];
     if (!readExactly(file, bytes, headerSizeField)) return false;
     const uint32_t size = readU32LE(bytes);
@@ -89,7 +89,7 @@ uint32_t colorEntryCount(const BitmapInfoHeader& header) {
 
 // Reads count entries from the current position (right behind the header). The table has
 // room for 256 entries only, so a file that declares more is refused rather than cut short.
-[[nodiscard]] bool readColorTable(MemoryFile& file, DecodedImage& image, uint32_t count, bool coreHeader) {
+[[nodiscard]] bool readColorTable(ByteReader& file, DecodedImage& image, uint32_t count, bool coreHeader) {
     if (count == 0) return true;
     if (count > colorTableSize) return false;
     image.colorTable.fill(RgbQuad{});
@@ -105,10 +105,10 @@ uint32_t colorEntryCount(const BitmapInfoHeader& header) {
 
 // Compressed data from bfOffBits to the end of the file, expanded into an uncompressed section
 // at the file's bit count with the file's colour table. The palette is left as it was.
-[[nodiscard]] bool readRunLength(MemoryFile& file, DecodedImage& image, DibSeam& seam, uint32_t offBits) {
-    if (offBits > file.length()) return false;
-    const size_t size = file.length() - offBits;
-    const auto compressed = tryAllocate(size);
+[[nodiscard]] bool readRunLength(ByteReader& file, DecodedImage& image, DibSeam& seam, uint32_t offBits) {
+    if (offBits > file.size()) return false;
+    const size_t size = file.size() - offBits;
+    const auto compressed = tryAllocateZeroed<uint8_t>(size, maxPictureBytes);
     if (!compressed) return false;
     file.seek(offBits);
     if (!readExactly(file, compressed.get(), size)) return false;
@@ -128,11 +128,11 @@ uint32_t colorEntryCount(const BitmapInfoHeader& header) {
 
 // A 24-bit picture for a 256-colour display: the rows go through a buffer into the 8-bit
 // halftone form. The buffer starts zeroed, so rows missing from a short file are black.
-[[nodiscard]] bool readHalftone(MemoryFile& file, DecodedImage& image, DibSeam& seam, uint32_t offBits) {
+[[nodiscard]] bool readHalftone(ByteReader& file, DecodedImage& image, DibSeam& seam, uint32_t offBits) {
     image.bitmapHeader.biCompression = biRgb;
     DibLayout layout;
     if (!computeDibLayout(image.bitmapHeader.biWidth, image.bitmapHeader.biHeight, 24, layout)) return false;
-    const auto rows = tryAllocate(layout.imageSize);
+    const auto rows = tryAllocateZeroed<uint8_t>(layout.imageSize, maxPictureBytes);
     if (!rows) return false;
     file.seek(offBits);
     // A short file is still shown: what it lacks stays black.
@@ -142,7 +142,7 @@ uint32_t colorEntryCount(const BitmapInfoHeader& header) {
 
 // Every other uncompressed picture: its rows are read straight into the section, whole or not
 // at all.
-[[nodiscard]] bool readPlain(MemoryFile& file, DecodedImage& image, DibSeam& seam, uint32_t offBits,
+[[nodiscard]] bool readPlain(ByteReader& file, DecodedImage& image, DibSeam& seam, uint32_t offBits,
                              uint32_t colorCount) {
     image.bitmapHeader.biCompression = biRgb;
     if (createPaletteFromColorTable(image, seam, colorCount) == 0) return false;
@@ -154,7 +154,7 @@ uint32_t colorEntryCount(const BitmapInfoHeader& header) {
 
 }  // namespace
 
-bool readBmp(MemoryFile& file, DecodedImage& image, DibSeam& seam) {
+bool readBmp(ByteReader& file, DecodedImage& image, DibSeam& seam) {
     uint32_t offBits = 0;
     bool coreHeader = false;
     if (!readFileHeader(file, offBits)) return false;

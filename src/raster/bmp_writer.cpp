@@ -2,8 +2,9 @@
 
 #include <cstring>
 
+#include <new>
+
 #include "raster/dib_layout.h"
-#include "raster/try_allocate.h"
 
 namespace vistello {
 namespace {
@@ -90,16 +91,32 @@ const uint8_t* bmpSourceRow(const DecodedImage& image, const BmpFileLayout& layo
     return image.pixelBits + ptrdiff_t(layout.skippedRows + row) * image.bitmapStride;
 }
 
+namespace {
+
+// The headers and the rows into out, which holds exactly layout.fileSize bytes.
+bool writeBmpFile(const DecodedImage& image, const BmpFileLayout& layout, std::span<uint8_t> out) {
+    if (!writeBmpHeaders(image, layout, out)) return false;
+    uint8_t* row = out.data() + layout.offBits;
+    for (int32_t y = 0; y < layout.header.biHeight; ++y, row += layout.stride) {
+        std::memcpy(row, bmpSourceRow(image, layout, y), size_t(layout.stride));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool encodeBmpFile(const DecodedImage& image, ByteBuffer& file) {
+    BmpFileLayout layout;
+    if (!planBmpFile(image, layout) || !file.allocate(layout.fileSize)) return false;
+    return writeBmpFile(image, layout, file.writable());
+}
+
 bool encodeBmpFile(const DecodedImage& image, std::unique_ptr<uint8_t[]>& bytes, size_t& size) {
     BmpFileLayout layout;
     if (!planBmpFile(image, layout)) return false;
-    auto file = tryAllocate(layout.fileSize);
-    if (!file) return false;
-    if (!writeBmpHeaders(image, layout, std::span<uint8_t>(file.get(), layout.fileSize))) return false;
-    uint8_t* out = file.get() + layout.offBits;
-    for (int32_t row = 0; row < layout.header.biHeight; ++row, out += layout.stride) {
-        std::memcpy(out, bmpSourceRow(image, layout, row), size_t(layout.stride));
-    }
+    // Every byte is written below, so the array needs no zeroing.
+    std::unique_ptr<uint8_t[]> file(new (std::nothrow) uint8_t[layout.fileSize]);
+    if (!file || !writeBmpFile(image, layout, {file.get(), layout.fileSize})) return false;
     bytes = std::move(file);
     size = layout.fileSize;
     return true;

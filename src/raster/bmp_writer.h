@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "common/byte_buffer.h"
 #include "raster/decoded_image.h"
 
 namespace vistello {
@@ -34,6 +35,9 @@ struct BmpFileLayout {
 [[nodiscard]] const uint8_t* bmpSourceRow(const DecodedImage& image, const BmpFileLayout& layout, int32_t row);
 
 // The whole file in one buffer.
+[[nodiscard]] bool encodeBmpFile(const DecodedImage& image, ByteBuffer& file);
+// The same for vistello-pack's decode command, which keeps its own array until it takes a
+// ByteBuffer.
 [[nodiscard]] bool encodeBmpFile(const DecodedImage& image, std::unique_ptr<uint8_t[]>& bytes, size_t& size);
 
 }  // namespace vistello

@@ -2,8 +2,6 @@
 
 #include <limits>
 
-#include "raster/try_allocate.h"
-
 namespace vistello {
 
 bool isDibBitCount(uint16_t bitCount) {

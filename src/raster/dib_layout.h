@@ -8,6 +8,10 @@
 
 namespace vistello {
 
+// No buffer of ours sized by a picture may exceed this; a DIB of that size is already far
+// beyond any picture the program is meant to show.
+inline constexpr uint64_t maxPictureBytes = uint64_t(1) << 30;
+
 struct DibLayout {
     int32_t stride = 0;     // bytes per row, a multiple of 4
     uint32_t imageSize = 0; // stride x height

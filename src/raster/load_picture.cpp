@@ -12,12 +12,12 @@ constexpr uint8_t jpegSecondByte = 0xD8;  // the second byte of the SOI marker
 
 }  // namespace
 
-bool loadBmp(MemoryFile& file, DecodedImage& image, DibSeam& seam) { return readBmp(file, image, seam); }
+bool loadBmp(ByteReader& file, DecodedImage& image, DibSeam& seam) { return readBmp(file, image, seam); }
 
 bool loadPicture(const uint8_t* bytes, size_t length, DecodedImage& image, DibSeam& seam, MessageSeam& messages,
                  ImageKind& kind, bool* jpegDecodedWhole) {
     if (jpegDecodedWhole) *jpegDecodedWhole = false;
-    MemoryFile file(bytes, length);
+    ByteReader file(bytes, length);
     uint8_t start[2] = {0, 0};
     // Fewer than two bytes leave zeros, which match neither start.
     (void)file.read(start, sizeof start);

@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/byte_reader.h"
+#include "common/message_seam.h"
 #include "raster/decoded_image.h"
 #include "raster/dib_seam.h"
-#include "raster/memory_file.h"
-#include "raster/message_seam.h"
 
 namespace vistello {
 
@@ -24,8 +24,8 @@ enum class ImageKind : int32_t {
 [[nodiscard]] bool loadJpeg(const uint8_t* bytes, size_t length, DecodedImage& image, DibSeam& seam,
                             MessageSeam& messages, bool* decodedWhole = nullptr);
 
-// The BMP reader over a memory file.
-[[nodiscard]] bool loadBmp(MemoryFile& file, DecodedImage& image, DibSeam& seam);
+// The BMP reader over the picture's bytes.
+[[nodiscard]] bool loadBmp(ByteReader& file, DecodedImage& image, DibSeam& seam);
 
 // Dispatches by the first two bytes. kind becomes bmp or jpeg once that path has run, whatever
 // its result, and stays none when the bytes start with neither. True when the path succeeded.

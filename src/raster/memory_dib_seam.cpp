@@ -49,7 +49,7 @@ bool MemoryDibSeam::createDibSection(const BitmapInfoHeader& header,
     if (sectionsBeforeFailure == 0) return false;
     auto bitmap = std::unique_ptr<Bitmap>(new (std::nothrow) Bitmap);
     if (!bitmap) return false;
-    bitmap->bits = tryAllocate(layout.imageSize);
+    bitmap->bits = tryAllocateZeroed<uint8_t>(layout.imageSize, maxPictureBytes);
     if (!bitmap->bits) return false;
     bitmap->header = header;
     std::copy(colorTable.begin(), colorTable.end(), bitmap->colorTable.begin());
@@ -77,34 +77,29 @@ void MemoryDibSeam::deleteBitmap(BitmapHandle bitmap) {
     record(Event::deleteBitmap);
 }
 
-PaletteHandle MemoryDibSeam::createPalette(const LogPalette256& palette) {
-    // CreatePalette refuses an empty palette and one that claims more entries than it holds.
-    if (refusePalettes || palette.palNumEntries == 0 || palette.palNumEntries > colorTableSize) return {};
+PaletteHandle MemoryDibSeam::addPalette(std::span<const PaletteEntry> entries, bool halftone, Event event) {
     try {
         auto made = std::make_unique<Palette>();
-        made->entries.assign(palette.palPalEntry, palette.palPalEntry + palette.palNumEntries);
+        made->entries.assign(entries.begin(), entries.end());
+        made->halftone = halftone;
         const void* key = made.get();
         palettes_.emplace(key, std::move(made));
-        record(Event::createPalette);
+        record(event);
         return PaletteHandle{const_cast<void*>(key)};
     } catch (const std::bad_alloc&) {
         return {};
     }
 }
 
+PaletteHandle MemoryDibSeam::createPalette(const LogPalette256& palette) {
+    // CreatePalette refuses an empty palette and one that claims more entries than it holds.
+    if (refusePalettes || palette.palNumEntries == 0 || palette.palNumEntries > colorTableSize) return {};
+    return addPalette({palette.palPalEntry, palette.palNumEntries}, false, Event::createPalette);
+}
+
 PaletteHandle MemoryDibSeam::createHalftonePalette() {
     if (refuseHalftonePalette) return {};
-    try {
-        auto made = std::make_unique<Palette>();
-        made->entries.assign(halftoneEntries().begin(), halftoneEntries().end());
-        made->halftone = true;
-        const void* key = made.get();
-        palettes_.emplace(key, std::move(made));
-        record(Event::createHalftonePalette);
-        return PaletteHandle{const_cast<void*>(key)};
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
+    return addPalette(halftoneEntries(), true, Event::createHalftonePalette);
 }
 
 uint32_t MemoryDibSeam::readPaletteEntries(PaletteHandle palette, std::span<PaletteEntry, colorTableSize> entries) {

@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include "common/try_allocate.h"
 #include "raster/dib_layout.h"
 #include "raster/dib_seam.h"
-#include "raster/try_allocate.h"
 
 namespace vistello {
 
@@ -22,7 +22,7 @@ public:
         BitmapInfoHeader header{};
         std::array<RgbQuad, colorTableSize> colorTable{};
         DibLayout layout;
-        std::unique_ptr<uint8_t[]> bits;
+        ZeroedArray<uint8_t> bits;
     };
     struct Palette {
         std::vector<PaletteEntry> entries;
@@ -60,6 +60,8 @@ public:
 
 private:
     void record(Event event);
+    // A new palette with the entries, recorded as event; a null handle when memory runs out.
+    PaletteHandle addPalette(std::span<const PaletteEntry> entries, bool halftone, Event event);
 
     std::map<const void*, std::unique_ptr<Bitmap>> bitmaps_;
     std::map<const void*, std::unique_ptr<Palette>> palettes_;

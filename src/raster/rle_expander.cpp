@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/byte_reader.h"
+
 namespace vistello {
 namespace {
 
@@ -9,21 +11,6 @@ namespace {
 constexpr uint8_t escapeEndOfLine = 0;
 constexpr uint8_t escapeEndOfBitmap = 1;
 constexpr uint8_t escapeDelta = 2;
-
-class CommandReader {
-public:
-    CommandReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    [[nodiscard]] bool next(uint8_t& out) {
-        if (position_ >= size_) return false;
-        out = data_[position_++];
-        return true;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t position_ = 0;
-};
 
 // The output position, kept as a byte offset and, for 4-bit pixels, the nibble phase. The
 // row is tracked separately: a run that fills a row exactly leaves the offset at the start of
@@ -84,37 +71,37 @@ private:
 };
 
 // Reads the two offset bytes of a delta escape; false when the data ends inside it.
-[[nodiscard]] bool applyDelta(CommandReader& reader, PixelCursor& cursor, bool nibbles) {
+[[nodiscard]] bool applyDelta(ByteReader& reader, PixelCursor& cursor, bool nibbles) {
     uint8_t dx = 0;
     uint8_t dy = 0;
-    if (!reader.next(dx) || !reader.next(dy)) return false;
+    if (!reader.readU8(dx) || !reader.readU8(dy)) return false;
     cursor.delta(dx, dy, nibbles);
     return true;
 }
 
 // An absolute run of count bytes, padded to an even number of data bytes.
-[[nodiscard]] bool copyAbsolute8(CommandReader& reader, PixelCursor& cursor, uint8_t count) {
+[[nodiscard]] bool copyAbsolute8(ByteReader& reader, PixelCursor& cursor, uint8_t count) {
     for (uint8_t i = 0; i < count; ++i) {
         uint8_t value = 0;
-        if (!reader.next(value) || !cursor.putByte(value)) return false;
+        if (!reader.readU8(value) || !cursor.putByte(value)) return false;
     }
     uint8_t padding = 0;
-    if (count % 2 != 0) (void)reader.next(padding);  // a missing pad byte ends the data anyway
+    if (count % 2 != 0) (void)reader.readU8(padding);  // a missing pad byte ends the data anyway
     return true;
 }
 
 // An absolute run of count pixels, two per byte, high nibble first; the ceil(count / 2) data
 // bytes are padded to an even number.
-[[nodiscard]] bool copyAbsolute4(CommandReader& reader, PixelCursor& cursor, uint8_t count) {
+[[nodiscard]] bool copyAbsolute4(ByteReader& reader, PixelCursor& cursor, uint8_t count) {
     uint8_t pair = 0;
     for (uint8_t i = 0; i < count; ++i) {
-        if (i % 2 == 0 && !reader.next(pair)) return false;
+        if (i % 2 == 0 && !reader.readU8(pair)) return false;
         const uint8_t value = i % 2 == 0 ? uint8_t(pair >> 4) : uint8_t(pair & 0x0F);
         if (!cursor.putNibble(value)) return false;
     }
     const unsigned dataBytes = (count + 1u) / 2;
     uint8_t padding = 0;
-    if (dataBytes % 2 != 0) (void)reader.next(padding);
+    if (dataBytes % 2 != 0) (void)reader.readU8(padding);
     return true;
 }
 
@@ -134,10 +121,10 @@ private:
 
 // The command loop both forms share: true to go on, false to stop.
 template <bool nibbles>
-[[nodiscard]] bool step(CommandReader& reader, PixelCursor& cursor) {
+[[nodiscard]] bool step(ByteReader& reader, PixelCursor& cursor) {
     uint8_t count = 0;
     uint8_t second = 0;
-    if (!reader.next(count) || !reader.next(second)) return false;
+    if (!reader.readU8(count) || !reader.readU8(second)) return false;
     if (count > 0) return nibbles ? repeat4(cursor, count, second) : repeat8(cursor, count, second);
     switch (second) {
     case escapeEndOfLine: cursor.endOfLine(); return true;
@@ -150,14 +137,14 @@ template <bool nibbles>
 }  // namespace
 
 void expandRle8(const uint8_t* data, size_t size, const RleOutput& output) {
-    CommandReader reader(data, size);
+    ByteReader reader(data, size);
     PixelCursor cursor(output);
     while (step<false>(reader, cursor)) {
     }
 }
 
 void expandRle4(const uint8_t* data, size_t size, const RleOutput& output) {
-    CommandReader reader(data, size);
+    ByteReader reader(data, size);
     PixelCursor cursor(output);
     while (step<true>(reader, cursor)) {
     }

@@ -71,59 +71,78 @@ TEST(PictureWindow, ACaptionlessPackageHasNoTitleBar) {
     EXPECT_LT((outer.bottom - outer.top) - client.cy, GetSystemMetrics(SM_CYCAPTION)) << "no title bar height";
 }
 
-TEST(PictureWindow, StartPositionsAndCornerCommandsSitBesideTheTaskbar) {
+// The test screen is 1024 x 768, and Wine's shell reports a taskbar one pixel high along its
+// bottom edge (0, 767)-(1024, 768). Each corner puts two edges of the window on the screen's
+// edges, the bottom ones on the taskbar's top.
+TEST(PictureWindow, StartPositionsAndCornerCommandsSitInTheScreenCorners) {
     UINT edge = 0;
     const RECT taskbar = taskbarRectangle(edge);
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const auto expectedCorner = [&](int position, SIZE outer) -> POINT {
-        const int left = edge == ABE_LEFT ? taskbar.right : 0;
-        const int top = edge == ABE_TOP ? taskbar.bottom : 0;
-        const int right = (edge == ABE_RIGHT ? taskbar.left : screenWidth) - outer.cx;
-        const int bottom = (edge == ABE_BOTTOM ? taskbar.top : screenHeight) - outer.cy;
-        switch (position) {
-        case 1: return {left, top};
-        case 2: return {right, top};
-        case 4: return {left, bottom};
-        default: return {right, bottom};
+    ASSERT_EQ(edge, UINT(ABE_BOTTOM));
+    ASSERT_EQ(taskbar.left, 0);
+    ASSERT_EQ(taskbar.top, 767);
+    ASSERT_EQ(taskbar.right, 1024);
+    ASSERT_EQ(taskbar.bottom, 768);
+    ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    struct Corner {
+        int left;    // the window's left edge, or -1 where its right edge is given
+        int top;     // likewise top and bottom
+        int right;
+        int bottom;
+    };
+    const auto expectCorner = [](const RECT& at, const Corner& corner) {
+        if (corner.left >= 0) {
+            EXPECT_EQ(at.left, corner.left);
+        }
+        if (corner.right >= 0) {
+            EXPECT_EQ(at.right, corner.right);
+        }
+        if (corner.top >= 0) {
+            EXPECT_EQ(at.top, corner.top);
+        }
+        if (corner.bottom >= 0) {
+            EXPECT_EQ(at.bottom, corner.bottom);
         }
     };
+    const Corner topLeft{0, 0, -1, -1}, topRight{-1, 0, 1024, -1}, bottomLeft{0, -1, -1, 767},
+        bottomRight{-1, -1, 1024, 767};
+    const struct {
+        int position;
+        Corner corner;
+    } starts[] = {{1, topLeft}, {2, topRight}, {4, bottomLeft}, {5, bottomRight}};
     ScratchFolder folder;
-    for (int position : {1, 2, 3, 4, 5}) {
-        SCOPED_TRACE(position);
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.position);
         PackageContent content = samplePackage();
-        content.startPosition = position;
-        RunningProgram run(makePictureProgram(folder.path(), "start" + std::to_string(position) + ".exe", content));
+        content.startPosition = start.position;
+        RunningProgram run(makePictureProgram(folder.path(), "start" + std::to_string(start.position) + ".exe", content));
         const HWND window = run.waitForWindow(15s);
         ASSERT_NE(window, nullptr);
-        const RECT at = windowRect(window);
-        const SIZE outer{at.right - at.left, at.bottom - at.top};
-        if (position == 3) {
-            EXPECT_NEAR(centreOf(at).x, screenWidth / 2, 1);
-        } else {
-            const POINT expected = expectedCorner(position, outer);
-            EXPECT_EQ(at.left, expected.x);
-            EXPECT_EQ(at.top, expected.y);
-        }
-        if (position != 5) continue;
+        expectCorner(windowRect(window), start.corner);
+        if (start.position != 5) continue;
         // The corner commands of the context menu, then centring, in the same window.
         const struct {
             WORD id;
-            int position;
-        } corners[] = {{IDM_TOP_LEFT, 1}, {IDM_TOP_RIGHT, 2}, {IDM_BOTTOM_LEFT, 4}, {IDM_BOTTOM_RIGHT, 5}};
+            Corner corner;
+        } corners[] = {{IDM_TOP_LEFT, topLeft}, {IDM_TOP_RIGHT, topRight}, {IDM_BOTTOM_LEFT, bottomLeft},
+                       {IDM_BOTTOM_RIGHT, bottomRight}};
         for (const auto& corner : corners) {
+            SCOPED_TRACE(corner.id);
             command(window, corner.id);
-            const RECT moved = windowRect(window);
-            const POINT expected = expectedCorner(corner.position, outer);
-            EXPECT_EQ(moved.left, expected.x) << corner.id;
-            EXPECT_EQ(moved.top, expected.y) << corner.id;
+            expectCorner(windowRect(window), corner.corner);
         }
         command(window, IDM_CENTRE);
         const SIZE client = clientSize(window);
         EXPECT_EQ(client.cx, sampleWidth) << "centring keeps the client size";
         EXPECT_EQ(client.cy, sampleHeight);
-        EXPECT_NEAR(centreOf(windowRect(window)).x, screenWidth / 2, 1);
+        EXPECT_NEAR(centreOf(windowRect(window)).x, 512, 1);
     }
+    PackageContent centred = samplePackage();
+    centred.startPosition = 3;
+    RunningProgram run(makePictureProgram(folder.path(), "start3.exe", centred));
+    const HWND window = run.waitForWindow(15s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_NEAR(centreOf(windowRect(window)).x, 512, 1);
 }
 
 TEST(PictureWindow, ZoomCommandsResizeAroundTheCentre) {

@@ -45,17 +45,18 @@ std::wstring createdIn(const ScratchFolder& folder) {
     return wideFromAnsi(folder.path() + "\\") + L"\nに画像ファイルを作成しました。";
 }
 
-// The desktop values the wallpaper commands write, put back as they were when the test ends.
+// The desktop values the wallpaper commands write: saved, set to values no command writes (so
+// that any change shows), and put back as they were when the test ends.
 class DesktopValuesGuard {
 public:
     DesktopValuesGuard() {
         for (size_t i = 0; i < names.size(); ++i) saved[i] = desktopValue(names[i]);
+        setSentinels();
     }
     ~DesktopValuesGuard() {
         for (size_t i = 0; i < names.size(); ++i) setDesktopValue(names[i], saved[i]);
         SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, saved.back().data(), SPIF_UPDATEINIFILE);
     }
-    // Values no command writes, so that any change shows.
     static void setSentinels() {
         setDesktopValue("TileWallpaper", "7");
         setDesktopValue("WallpaperOriginX", "5");
@@ -130,8 +131,7 @@ TEST(Restore, CopiesACommandLinePictureByItsExtensionAndRefusesOtherExtensions) 
 }
 
 TEST(Wallpaper, JpegPictureIsWrittenAsBmpAndSetTiledThenCentred) {
-    DesktopValuesGuard restoreDesktop;
-    DesktopValuesGuard::setSentinels();
+    DesktopValuesGuard desktop;
     ScratchFolder folder;
     RunningProgram run(makePictureProgram(folder.path(), "odd.exe", packageWith("odd", oddJpeg())));
     const HWND window = run.waitForWindow(15s);
@@ -178,8 +178,7 @@ TEST(Wallpaper, JpegPictureIsWrittenAsBmpAndSetTiledThenCentred) {
 }
 
 TEST(Wallpaper, BmpPictureBytesBecomeTheWallpaperFile) {
-    DesktopValuesGuard restoreDesktop;
-    DesktopValuesGuard::setSentinels();
+    DesktopValuesGuard desktop;
     ScratchFolder folder;
     RunningProgram run(makePictureProgram(folder.path(), "meadow.exe", packageWith("meadow", samplePictureBmp())));
     const HWND window = run.waitForWindow(15s);
@@ -193,8 +192,7 @@ TEST(Wallpaper, BmpPictureBytesBecomeTheWallpaperFile) {
 }
 
 TEST(Wallpaper, TargetsThatCannotBeCreatedOrWrittenFailWithoutTouchingTheDesktop) {
-    DesktopValuesGuard restoreDesktop;
-    DesktopValuesGuard::setSentinels();
+    DesktopValuesGuard desktop;
     ScratchFolder folder;
     // Folders stand where the files should go: they cannot be created.
     Subfolder blockedJpg(folder.file("blocked.JPG"));

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "raster/message_seam.h"
+#include "common/message_seam.h"
 
 namespace vistello::test {
 

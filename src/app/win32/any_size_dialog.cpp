@@ -1,14 +1,14 @@
 #include "app/win32/any_size_dialog.h"
 
 #include "app/countdown.h"
+#include "app/win32/application_icon.h"
 #include "app/win32/picture_window.h"
 
 namespace vistello {
 
 BOOL AnySizeDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VISTELLO));
-    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    setWindowIcons(m_hWnd, loadApplicationIcon(), SmallIcon::unchanged);
     ShowValue();
     openingValue = spin.value;
     return TRUE;  // the focus goes to the first tab stop, the OK button

@@ -3,8 +3,9 @@
 #include <utility>
 
 #include "app/package_fields.h"
+#include "app/win32/application_icon.h"
 #include "app/win32/enclosed_unpacker.h"
-#include "app/win32/picture_window.h"
+#include "app/win32/win32_files.h"
 #include "framework/win_app.h"
 
 namespace vistello {
@@ -18,8 +19,7 @@ CommentDialog::CommentDialog(std::string title, std::string comment, int32_t enc
 
 BOOL CommentDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VISTELLO));
-    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    setWindowIcons(m_hWnd, loadApplicationIcon(), SmallIcon::unchanged);
     SetDlgItemTextA(m_hWnd, IDC_WORK_TITLE, workTitle.c_str());
     SetDlgItemTextA(m_hWnd, IDC_COMMENT_TEXT, commentText.c_str());
     if (enclosedFileFlag == packageFlagPresent) {

@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include "app/byte_buffer.h"
 #include "app/enclosed_name.h"
 #include "app/package_reader.h"
 #include "app/program_paths.h"
 #include "app/win32/new_file.h"
-#include "app/win32/picture_window.h"
 #include "app/win32/win32_files.h"
+#include "common/byte_buffer.h"
 #include "window/output_paths.h"
 
 namespace vistello {
@@ -49,17 +48,11 @@ bool unpackEntry(ByteSource& source, const std::string& folder) {
 
 bool unpackEnclosedFiles(const std::string& programPath, uint32_t packageOffset) {
     const std::string folder = folderWithSlash(programPath);
-    TempFileGuard copy("vod");
-    if (!copy.created() || !CopyFileWithShell(programPath, copy.path())) return false;
-    UniqueFileHandle file = openForReading(copy.path());  // closed before the guard deletes the copy
-    if (!file.valid()) return false;
-    FileByteSource source(file.get());
-    // The package offset's low word is what the readers seek to, as a signed 32-bit offset.
-    if (!source.seekFromStart(int32_t(packageOffset))) return false;
+    PackageCopy copy("vod", programPath, packageOffset);
     int32_t count = 0;
-    if (!walkToEnclosedFiles(source, count)) return false;
+    if (!copy.ready() || !walkToEnclosedFiles(copy.source(), count)) return false;
     for (int32_t entry = 0; entry < count; ++entry) {
-        if (!unpackEntry(source, folder)) return false;
+        if (!unpackEntry(copy.source(), folder)) return false;
     }
     return true;
 }

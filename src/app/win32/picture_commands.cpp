@@ -43,9 +43,9 @@ void endOwnedDialogs(HWND owner) {
 
 void PictureWindow::OnTimer(UINT_PTR id) {
     if (id == autoExitTimerId) {
-        --autoExitSeconds;
-        SetWindowTextA(m_hWnd, countdownCaption(windowTitle, autoExitSeconds).c_str());
-        if (autoExitSeconds <= 0) {
+        --package.autoExitSeconds;
+        SetWindowTextA(m_hWnd, countdownCaption(package.windowTitle, package.autoExitSeconds).c_str());
+        if (!countsDown(package.autoExitSeconds)) {
             KillTimer(m_hWnd, autoExitTimerId);
             endOwnedDialogs(m_hWnd);
             EndDialog(IDOK);
@@ -59,28 +59,28 @@ void PictureWindow::OnTimer(UINT_PTR id) {
 // Leaves the countdown for good: the caption loses its suffix and the command its menu item.
 void PictureWindow::OnCancelAutoExit(UINT) {
     KillTimer(m_hWnd, autoExitTimerId);
-    SetWindowTextA(m_hWnd, windowTitle.c_str());
+    SetWindowTextA(m_hWnd, package.windowTitle.c_str());
     DeleteMenu(ContextMenu(), IDM_CANCEL_AUTO_EXIT, MF_BYCOMMAND);
 }
 
 // Hands the link to the shell for its default action; what the shell cannot open is the
 // shell's to report.
 void PictureWindow::OpenLink() {
-    if (linkTarget.empty()) return;
+    if (package.linkTarget.empty()) return;
     SHELLEXECUTEINFOA execute{};
     execute.cbSize = sizeof execute;
     execute.fMask = 0;
     execute.hwnd = m_hWnd;
     execute.lpVerb = nullptr;
-    execute.lpFile = linkTarget.c_str();
-    execute.lpParameters = linkParameters.c_str();
+    execute.lpFile = package.linkTarget.c_str();
+    execute.lpParameters = package.linkParameters.c_str();
     execute.lpDirectory = nullptr;
     execute.nShow = SW_SHOW;
     (void)ShellExecuteExA(&execute);
 }
 
 void PictureWindow::OnDestroy() {
-    if (linkTiming == 2) OpenLink();
+    if (linkTimingOf(package.linkTiming) == LinkTiming::whenClosed) OpenLink();
 }
 
 }  // namespace vistello

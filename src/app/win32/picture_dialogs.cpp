@@ -10,7 +10,7 @@ void PictureWindow::OnComment(UINT) { OpenCommentDialog(); }
 
 // Modal: the picture window takes no input meanwhile, but its timers keep running.
 void PictureWindow::OpenCommentDialog() {
-    CommentDialog dialog(workTitle, commentText, enclosedFileFlag, packageOffsetLow);
+    CommentDialog dialog(package.workTitle, package.commentText, package.enclosedFileFlag, packageOffsetLow);
     (void)dialog.DoModal();  // nothing follows from how it was closed
 }
 

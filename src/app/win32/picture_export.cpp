@@ -1,13 +1,12 @@
 // File restore, the BMP writer and the wallpaper commands of the picture window.
-#include <memory>
-
-#include "app/byte_buffer.h"
 #include "app/package_reader.h"
 #include "app/program_paths.h"
 #include "app/win32/desktop_wallpaper.h"
 #include "app/win32/new_file.h"
 #include "app/win32/picture_window.h"
+#include "app/win32/shell_copy.h"
 #include "app/win32/win32_files.h"
+#include "common/byte_buffer.h"
 #include "framework/win_app.h"
 #include "raster/bmp_writer.h"
 #include "window/output_paths.h"
@@ -19,16 +18,12 @@ namespace {
 // program file (deleted on every way out) and written to target. Everything is read before
 // the target is touched.
 int restorePackagePicture(uint32_t packageOffsetLow, const std::string& target) {
-    TempFileGuard copy("vod");
-    if (!copy.created() || !CopyFileWithShell(programPath(), copy.path())) return 0;
     ByteBuffer picture;
     {
-        UniqueFileHandle file = openForReading(copy.path());
-        if (!file.valid()) return 0;
-        FileByteSource source(file.get());
+        PackageCopy copy("vod", programPath(), packageOffsetLow);
         int32_t pictureLength = 0;
-        if (!source.seekFromStart(int32_t(packageOffsetLow)) || !walkToPicture(source, pictureLength) ||
-            !readPictureBytes(source, pictureLength, picture))
+        if (!copy.ready() || !walkToPicture(copy.source(), pictureLength) ||
+            !readPictureBytes(copy.source(), pictureLength, picture))
             return 0;
     }
     return writeNewFile(target, picture.bytes()) == NewFileResult::written ? 1 : 0;
@@ -60,10 +55,9 @@ int PictureWindow::RestorePictureFile() {
 // per pixel and fewer. Only a target that cannot be created is reported; a write that fails
 // leaves no file behind.
 int PictureWindow::WriteBmp(const std::string& target) {
-    std::unique_ptr<uint8_t[]> bytes;
-    size_t size = 0;
-    if (!encodeBmpFile(image, bytes, size)) return 0;
-    switch (writeNewFile(target, {bytes.get(), size})) {
+    ByteBuffer file;
+    if (!encodeBmpFile(image, file)) return 0;
+    switch (writeNewFile(target, file.bytes())) {
     case NewFileResult::written: return 1;
     case NewFileResult::notCreated:
         (void)AfxMessageBox(target + "を\n出力ﾌｧｲﾙとして開くことが出来ません。");

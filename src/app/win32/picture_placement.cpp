@@ -4,6 +4,7 @@
 
 #include "app/program_paths.h"
 #include "app/win32/picture_window.h"
+#include "app/win32/win32_files.h"
 #include "app/win32/window_rectangles.h"
 #include "framework/win_app.h"
 #include "window/window_geometry.h"
@@ -31,15 +32,23 @@ void taskbarPosition(TaskbarEdge& edge, Rectangle& rectangle) {
 struct ZOrderItem {
     UINT command;
     HWND insertAfter;
-    int32_t mode;
 };
 constexpr UINT zOrderCommands[] = {IDM_NORMAL_ZORDER, IDM_ALWAYS_ON_TOP, IDM_ALWAYS_AT_BOTTOM};
 
-ZOrderItem zOrderItem(int32_t mode) {
+ZOrderItem zOrderItem(ZOrderMode mode) {
     switch (mode) {
-    case 2: return {IDM_ALWAYS_ON_TOP, HWND_TOPMOST, 2};
-    case 3: return {IDM_ALWAYS_AT_BOTTOM, HWND_BOTTOM, 3};
-    default: return {IDM_NORMAL_ZORDER, HWND_NOTOPMOST, 1};
+    case ZOrderMode::alwaysOnTop: return {IDM_ALWAYS_ON_TOP, HWND_TOPMOST};
+    case ZOrderMode::alwaysAtBottom: return {IDM_ALWAYS_AT_BOTTOM, HWND_BOTTOM};
+    case ZOrderMode::normal: break;
+    }
+    return {IDM_NORMAL_ZORDER, HWND_NOTOPMOST};
+}
+
+ZOrderMode zOrderModeForCommand(UINT command) {
+    switch (command) {
+    case IDM_ALWAYS_ON_TOP: return ZOrderMode::alwaysOnTop;
+    case IDM_ALWAYS_AT_BOTTOM: return ZOrderMode::alwaysAtBottom;
+    default: return ZOrderMode::normal;
     }
 }
 
@@ -81,26 +90,26 @@ void PictureWindow::MoveToCorner(UINT command) {
 
 // Start-up: applies the mode and checks its item (the menu is fresh, nothing else is checked).
 // Always at the bottom is applied twice.
-void PictureWindow::ApplyZOrderMode(int32_t mode) {
+void PictureWindow::ApplyZOrderMode(ZOrderMode mode) {
     const ZOrderItem item = zOrderItem(mode);
     SetWindowPos(m_hWnd, item.insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (item.mode == 3) SetWindowPos(m_hWnd, item.insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (mode == ZOrderMode::alwaysAtBottom) SetWindowPos(m_hWnd, item.insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     CheckMenuItem(ContextMenu(), item.command, MF_BYCOMMAND | MF_CHECKED);
 }
 
 void PictureWindow::OnZOrder(UINT command) {
-    const int32_t mode = command == IDM_ALWAYS_ON_TOP ? 2 : command == IDM_ALWAYS_AT_BOTTOM ? 3 : 1;
+    const ZOrderMode mode = zOrderModeForCommand(command);
     const ZOrderItem item = zOrderItem(mode);
     CheckMenuItem(ContextMenu(), item.command, MF_BYCOMMAND | MF_CHECKED);
     for (UINT other : zOrderCommands)
         if (other != item.command) CheckMenuItem(ContextMenu(), other, MF_BYCOMMAND | MF_UNCHECKED);
     SetWindowPos(m_hWnd, item.insertAfter, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    zOrderMode = mode;
+    package.zOrderMode = storedCode(mode);
 }
 
 // An always-at-bottom window goes straight back behind the others whenever it is activated.
 void PictureWindow::OnActivate(UINT, HWND, BOOL) {
-    if (zOrderMode == 3) SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    if (package.zOrderMode == storedCode(ZOrderMode::alwaysAtBottom)) SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
 // The whole client area is the drag handle; the window moves once, when the button is released.
@@ -146,17 +155,18 @@ void PictureWindow::ReadSettings(WINDOWPLACEMENT& placement) {
     current.length = sizeof current;
     if (GetWindowPlacement(m_hWnd, &current)) placement.ptMaxPosition = current.ptMaxPosition;
     zoomPercent = read("Favorite", "iFavoriteSize", 100);
-    zOrderMode = read("Favorite", "ZOrder", zOrderMode);
+    package.zOrderMode = read("Favorite", "ZOrder", package.zOrderMode);
 }
 
 void PictureWindow::OnSaveSettings(UINT) {
     if (AfxMessageBox(settingsQuestion, MB_YESNO) == IDNO) return;
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    GetWindowPlacement(m_hWnd, &placement);
+    // Without the placement nothing is written: zeros would be saved as a placement.
+    if (!GetWindowPlacement(m_hWnd, &placement)) return;
     const CWinApp& application = *AfxGetApp();
     // Write failures (a read-only folder) are not reported: the next start behaves as before.
-    application.WriteProfileString("this", workTitle.c_str(), commentText.c_str());
+    application.WriteProfileString("this", package.workTitle.c_str(), package.commentText.c_str());
     application.WriteProfileString("this", "Comment", "このiniファイルを削除しても実害は生じません。");
     application.WriteProfileInt("WINDOWPLACEMENT", "showCmd", int(placement.showCmd));
     application.WriteProfileInt("WINDOWPLACEMENT", "flags", int(placement.flags));
@@ -167,7 +177,7 @@ void PictureWindow::OnSaveSettings(UINT) {
     application.WriteProfileInt("WINDOWPLACEMENT", "ptMinPositionX", placement.ptMinPosition.x);
     application.WriteProfileInt("WINDOWPLACEMENT", "ptMinPositionY", placement.ptMinPosition.y);
     application.WriteProfileInt("Favorite", "iFavoriteSize", zoomPercent);
-    application.WriteProfileInt("Favorite", "ZOrder", zOrderMode);
+    application.WriteProfileInt("Favorite", "ZOrder", package.zOrderMode);
 }
 
 }  // namespace vistello

@@ -4,7 +4,9 @@
 #include "app/countdown.h"
 #include "app/package_offset.h"
 #include "app/program_paths.h"
+#include "app/win32/application_icon.h"
 #include "app/win32/package_offset_constant.h"
+#include "app/win32/win32_files.h"
 #include "framework/gdi.h"
 #include "framework/win_app.h"
 
@@ -13,19 +15,20 @@ namespace {
 
 // Looks a path up like the file search does; false when nothing is found.
 bool findFile(const std::string& path, WIN32_FIND_DATAA& found) {
-    UniqueFind search(FindFirstFileA(path.c_str(), &found));
-    return search.get() != INVALID_HANDLE_VALUE;
+    return bool(UniqueFind(FindFirstFileA(path.c_str(), &found)));
 }
 
-// The context-menu commands that place the window at a start position (1, 2, 4, 5).
-UINT cornerForStartPosition(int32_t position) {
-    switch (position) {
-    case 1: return IDM_TOP_LEFT;
-    case 2: return IDM_TOP_RIGHT;
-    case 4: return IDM_BOTTOM_LEFT;
-    case 5: return IDM_BOTTOM_RIGHT;
-    default: return 0;  // 3 and anything else: centred
+// The context-menu command that places the window at a stored start position; none for the
+// centre, where the window already is (a number no position names counts as the centre).
+UINT cornerForStartPosition(int32_t stored) {
+    switch (startPositionOf(stored)) {
+    case StartPosition::topLeft: return IDM_TOP_LEFT;
+    case StartPosition::topRight: return IDM_TOP_RIGHT;
+    case StartPosition::bottomLeft: return IDM_BOTTOM_LEFT;
+    case StartPosition::bottomRight: return IDM_BOTTOM_RIGHT;
+    case StartPosition::centre: break;
     }
+    return 0;
 }
 
 }  // namespace
@@ -37,7 +40,7 @@ std::string commandLinePicturePath() {
 
 PictureWindow::PictureWindow()
     : CDialog(IDD_PICTURE),
-      applicationIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VISTELLO))) {}
+      applicationIcon(loadApplicationIcon()) {}
 
 // Releases the bitmap, then the palette (when it is ours), then the palette buffer; the
 // strings and the popup menu follow as members.
@@ -46,7 +49,9 @@ PictureWindow::~PictureWindow() { releaseDecodedImage(image, dibSeam); }
 BOOL PictureWindow::OnInitDialog() {
     CDialog::OnInitDialog();
     dibSeam.setWindow(m_hWnd);
-    SetIcons();
+    // The member keeps the icon: it is drawn when the window is minimised and answers
+    // WM_QUERYDRAGICON.
+    setWindowIcons(m_hWnd, applicationIcon, SmallIcon::previousLarge);
     dragCursor = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_DRAG_CURSOR));
 
     // On a 256-colour display the halftone palette exists before the picture is decoded.
@@ -61,42 +66,52 @@ BOOL PictureWindow::OnInitDialog() {
         return FALSE;
     }
 
-    if (captionMode < 0)
+    if (!hasTitleBar(package.captionMode))
         SetWindowLongPtrA(m_hWnd, GWL_STYLE, GetWindowLongPtrA(m_hWnd, GWL_STYLE) & ~LONG_PTR(WS_CAPTION));
     CentreWindow();
     FitWindowToPicture();
     CentreWindow();
     SetCaptionWithCountdown();
     popupMenu.reset(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_POPUP_MENU)));
+    if (!popupMenu) {
+        EndDialog(IDOK);  // without its context menu the window could not be worked or quit
+        return FALSE;
+    }
     ChangeSystemMenu();
     StoreInitialRectangles();
 
     WINDOWPLACEMENT placement{};
     ReadSettings(placement);
-    ApplyZOrderMode(zOrderMode);
+    ApplyZOrderMode(zOrderModeOf(package.zOrderMode));
     if (placement.showCmd != 0) {
         SetWindowPlacement(m_hWnd, &placement);
         if (zoomPercent != -1) ApplyZoom(zoomPercent);
-    } else if (const UINT corner = cornerForStartPosition(startPosition)) {
+    } else if (const UINT corner = cornerForStartPosition(package.startPosition)) {
         MoveToCorner(corner);
     }
-    if (autoExitSeconds > 0)
-        SetTimer(m_hWnd, autoExitTimerId, autoExitTimerPeriod, nullptr);
+    if (countsDown(package.autoExitSeconds))
+        StartAutoExit();
     else
         DeleteMenu(ContextMenu(), IDM_CANCEL_AUTO_EXIT, MF_BYCOMMAND);
-    if (linkTiming == 1 && !linkTarget.empty()) OpenLink();
+    if (linkTimingOf(package.linkTiming) == LinkTiming::atStart && !package.linkTarget.empty()) OpenLink();
     DrawPicture(WindowDC(m_hWnd).get());
-    if (autoCommentFlag == 1) SetTimer(m_hWnd, autoCommentTimerId, autoCommentTimerDelay, nullptr);
+    if (package.autoCommentFlag == autoCommentOn) StartAutoComment();
     return TRUE;
 }
 
-// The large icon is the application icon; the small icon gets what the window had as its
-// large icon before (normally none, so the system scales the large one). The member keeps the
-// application icon: it is drawn when the window is minimised and answers WM_QUERYDRAGICON.
-void PictureWindow::SetIcons() {
-    const auto previous = reinterpret_cast<HICON>(
-        SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(applicationIcon)));
-    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(previous));
+// Without its timer the countdown would stand still in the caption and the program would never
+// end by itself: the user is told, and the window goes on as after a cancelled countdown.
+void PictureWindow::StartAutoExit() {
+    if (SetTimer(m_hWnd, autoExitTimerId, autoExitTimerPeriod, nullptr) != 0) return;
+    (void)AfxMessageBox("自動終了のタイマーを開始できませんでした。\nウィンドウは自動では閉じません。");
+    OnCancelAutoExit(IDM_CANCEL_AUTO_EXIT);
+}
+
+// Without its timer the comment dialog opens as soon as the window's message loop runs, through
+// the same timer message.
+void PictureWindow::StartAutoComment() {
+    if (SetTimer(m_hWnd, autoCommentTimerId, autoCommentTimerDelay, nullptr) != 0) return;
+    PostMessageA(m_hWnd, WM_TIMER, autoCommentTimerId, 0);
 }
 
 // A picture file named on the command line is shown instead of the package; without one the
@@ -106,7 +121,7 @@ bool PictureWindow::ChooseSource(std::string& pathToLoad) {
     WIN32_FIND_DATAA found{};
     if (!commandLine.empty()) {
         if (!findFile(commandLine, found)) return false;
-        windowTitle = titleFromPicturePath(commandLine);
+        package.windowTitle = titleFromPicturePath(commandLine);
         pathToLoad = commandLine;
         return true;
     }
@@ -122,7 +137,9 @@ bool PictureWindow::ChooseSource(std::string& pathToLoad) {
 }
 
 void PictureWindow::SetCaptionWithCountdown() {
-    const std::string caption = autoExitSeconds > 0 ? countdownCaption(windowTitle, autoExitSeconds) : windowTitle;
+    const std::string caption = countsDown(package.autoExitSeconds)
+                                    ? countdownCaption(package.windowTitle, package.autoExitSeconds)
+                                    : package.windowTitle;
     SetWindowTextA(m_hWnd, caption.c_str());
 }
 

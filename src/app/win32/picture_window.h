@@ -2,7 +2,7 @@
 // The picture window: the program's only main window, a modal dialog on template 102 that
 // shows the decoded picture and carries the context menu. Its implementation is split by
 // subject: picture_window.cpp (construction, initialisation, system menu), picture_loader.cpp
-// (the package loader and copy file), picture_painting.cpp (paint, palette, zoom),
+// (the package loader), picture_painting.cpp (paint, palette, zoom),
 // picture_placement.cpp (centring, corners, z-order, dragging, context menu, settings),
 // picture_commands.cpp (command override, timers, links), picture_dialogs.cpp (comment,
 // about and any-size dialogs) and picture_export.cpp (file restore, BMP writer, wallpaper).
@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/byte_buffer.h"
+#include "common/byte_buffer.h"
+#include "app/package_fields.h"
 #include "framework/dialog.h"
 #include "framework/handles.h"
 #include "framework/message_map.h"
@@ -72,11 +73,12 @@ protected:
 
 private:
     // Initialisation (picture_window.cpp).
-    void SetIcons();
     [[nodiscard]] bool ChooseSource(std::string& pathToLoad);
     void ChangeSystemMenu();
     void StoreInitialRectangles();
     void SetCaptionWithCountdown();
+    void StartAutoExit();
+    void StartAutoComment();
     bool OnSysCommand(UINT command);
     HICON OnQueryDragIcon() const { return applicationIcon; }
 
@@ -101,7 +103,7 @@ private:
     // Placement, z-order, dragging, context menu and settings (picture_placement.cpp).
     void CentreWindow();
     void MoveToCorner(UINT command);
-    void ApplyZOrderMode(int32_t mode);
+    void ApplyZOrderMode(ZOrderMode mode);
     void OnCentre(UINT) { CentreWindow(); }
     void OnCorner(UINT command) { MoveToCorner(command); }
     void OnZOrder(UINT command);
@@ -128,42 +130,29 @@ private:
     void OnWallpaper(UINT command);
 
     // Members, in the order the rest of the program knows them.
-    HICON applicationIcon;                // icon resource 128; a shared resource, never destroyed
+    HICON applicationIcon;                // a shared resource, never destroyed
     uint32_t packageOffsetHigh = 0;       // copied from the package-offset constant
     uint32_t packageOffsetLow = 0;
     ImageKind imageKind = ImageKind::none;
     GdiDibSeam dibSeam;                   // creates and deletes the decoded image's GDI objects
     DecodedImage image;                   // released explicitly by the destructor, in order
-    std::string windowTitle;
-    std::string workTitle;
-    std::string commentText;
+    // The package as read (the window's start values until then, and for a picture named on
+    // the command line), with the link target resolved. Two of its values then follow the
+    // window: zOrderMode is the current z-order, autoExitSeconds the seconds left.
+    PackageFields package;
     UniqueMenu popupMenu;                 // menu resource 130; submenu 0 is the context menu
     HCURSOR dragCursor = nullptr;         // cursor resource 106; a shared resource, never destroyed
     POINT dragStartPoint{};
     bool dragStartRecorded = false;       // a release with no press since creation is ignored
-    int32_t zOrderMode = 1;
-    int32_t startPosition = 3;
     int32_t zoomPercent = 100;
     int32_t zoomedWidth = -1;
     int32_t zoomedHeight = -1;            // negative: the picture is shown at its own size
     RECT initialWindowRect{};
     RECT initialClientRect{};
-    int32_t autoExitSeconds = -1;
-    int32_t linkTiming = 0;
-    int32_t linkFlag = -1;
-    std::string linkTarget;
-    std::string linkParameters;
-    int32_t enclosedFileFlag = -1;        // anything but 1 counts as no enclosed files
-    int32_t captionMode = 0;
-    int32_t autoCommentFlag = 0;
 };
 
-// The program's own path as the system reports it for the running module.
-std::string programPath();
 // The picture file named on the command line, without one pair of surrounding quotes
 // (Windows quotes paths with spaces); empty when the program shows its own package.
 std::string commandLinePicturePath();
-// Copies a file with the shell, replacing the destination; shows its own failure messages.
-[[nodiscard]] bool CopyFileWithShell(const std::string& source, const std::string& destination);
 
 }  // namespace vistello

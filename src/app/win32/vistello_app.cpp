@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/win32/picture_window.h"
+#include "app/win32/win32_files.h"
 
 namespace vistello {
 
@@ -13,12 +14,10 @@ VistelloApp theApp;
 
 namespace {
 
-// The mutex name is the program's path as the system reports it for the running module, with
-// forward slashes: a backslash would be taken as a kernel namespace separator.
+// The mutex name is the program's path with forward slashes: a backslash would be taken as a
+// kernel namespace separator.
 std::string instanceMutexName() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, path + std::min<DWORD>(length, MAX_PATH));
+    std::string name = programPath();
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The Windows side of the message seam: the application's message box with OK, and the main
 // window's caption.
-#include "raster/message_seam.h"
+#include "common/message_seam.h"
 
 namespace vistello {
 

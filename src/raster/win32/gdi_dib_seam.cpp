@@ -37,26 +37,19 @@ bool GdiDibSeam::createDibSection(const BitmapInfoHeader& header,
     std::memcpy(info.bmiColors, colorTable.data(), sizeof info.bmiColors);
     WindowDC dc(window_);
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc.get(), reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                      nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) DeleteObject(bitmap);
-        return false;
-    }
+    UniqueGdiObject<HBITMAP> bitmap(
+        CreateDIBSection(dc.get(), reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return false;
     BITMAP description{};
-    if (GetObjectA(bitmap, sizeof description, &description) != sizeof description) {
-        DeleteObject(bitmap);
-        return false;
-    }
-    section.handle = BitmapHandle{bitmap};
+    if (GetObjectA(bitmap.get(), sizeof description, &description) != sizeof description) return false;
+    section.handle = BitmapHandle{bitmap.release()};
     section.bits = static_cast<uint8_t*>(bits);
     section.stride = description.bmWidthBytes;
     return true;
 }
 
-void GdiDibSeam::deleteBitmap(BitmapHandle bitmap) {
-    if (bitmap) DeleteObject(toHbitmap(bitmap));
-}
+// The owner deletes the object as it goes; a null handle owns nothing.
+void GdiDibSeam::deleteBitmap(BitmapHandle bitmap) { UniqueGdiObject<HBITMAP> owner(toHbitmap(bitmap)); }
 
 PaletteHandle GdiDibSeam::createPalette(const LogPalette256& palette) {
     return PaletteHandle{CreatePalette(reinterpret_cast<const LOGPALETTE*>(&palette))};
@@ -73,8 +66,6 @@ uint32_t GdiDibSeam::readPaletteEntries(PaletteHandle palette, std::span<Palette
     return GetPaletteEntries(toHpalette(palette), 0, colorTableSize, reinterpret_cast<PALETTEENTRY*>(entries.data()));
 }
 
-void GdiDibSeam::deletePalette(PaletteHandle palette) {
-    if (palette) DeleteObject(toHpalette(palette));
-}
+void GdiDibSeam::deletePalette(PaletteHandle palette) { UniqueGdiObject<HPALETTE> owner(toHpalette(palette)); }
 
 }  // namespace vistello

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "raster/message_seam.h"
+#include "common/message_seam.h"
 
 namespace vistello::testing {
 

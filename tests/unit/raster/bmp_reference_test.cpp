@@ -78,7 +78,7 @@ void expectMatchesReference(const std::vector<uint8_t>& bytes, const std::filesy
         DecodedImage image;
         ASSERT_TRUE(allocatePaletteBuffer(image));
         image.displayDepth = depth;
-        MemoryFile file(bytes.data(), bytes.size());
+        ByteReader file(bytes.data(), bytes.size());
         const uint16_t fileBitCount = uint16_t(bytes[14] == 12 ? bytes[24] : bytes[28]);
         ASSERT_TRUE(readBmp(file, image, seam));
         ASSERT_EQ(image.imageInfo[imageInfoWidth], width);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "raster/bmp_reader.h"
 #include "raster/memory_dib_seam.h"
@@ -33,11 +35,10 @@ TEST(BmpWriter, PaddedJpegPictureIsWrittenAtItsRealSizeSkippingThePaddingRows) {
     MemoryDibSeam seam;
     DecodedImage image;
     makePaddedPicture(image, seam);
-    std::unique_ptr<uint8_t[]> file;
-    size_t size = 0;
-    ASSERT_TRUE(encodeBmpFile(image, file, size));
-    const uint8_t* p = file.get();
-    ASSERT_EQ(size, 522u);
+    ByteBuffer file;
+    ASSERT_TRUE(encodeBmpFile(image, file));
+    const uint8_t* p = file.data();
+    ASSERT_EQ(file.size(), 522u);
     EXPECT_EQ(p[0], 'B');
     EXPECT_EQ(p[1], 'M');
     EXPECT_EQ(u32At(p + 2), 522u);   // bfSize
@@ -64,10 +65,10 @@ TEST(BmpWriter, HalftoneFormCarriesAllTwoHundredFiftySixEntries) {
     ASSERT_TRUE(allocatePaletteBuffer(image));
     makePaddedPicture(image, seam);
     ASSERT_TRUE(halftoneConversion(image, seam, image.pixelBits, image.bitmapStride));
-    std::unique_ptr<uint8_t[]> file;
-    size_t size = 0;
-    ASSERT_TRUE(encodeBmpFile(image, file, size));
-    const uint8_t* p = file.get();
+    ByteBuffer file;
+    ASSERT_TRUE(encodeBmpFile(image, file));
+    const uint8_t* p = file.data();
+    const size_t size = file.size();
     EXPECT_EQ(u16At(p + 28), 8);
     EXPECT_EQ(u32At(p + 10), 1078u);
     EXPECT_EQ(u32At(p + 34), 20u * 9u);
@@ -83,17 +84,35 @@ TEST(BmpWriter, HalftoneFormCarriesAllTwoHundredFiftySixEntries) {
 TEST(BmpWriter, RefusesAnImageWithoutSectionOrWithARealSizeBeyondIt) {
     MemoryDibSeam seam;
     DecodedImage image;
-    std::unique_ptr<uint8_t[]> file;
-    size_t size = 0;
-    EXPECT_FALSE(encodeBmpFile(image, file, size));
+    ByteBuffer file;
+    EXPECT_FALSE(encodeBmpFile(image, file));
     makePaddedPicture(image, seam);
     image.imageInfo[imageInfoHeight] = 17;
-    EXPECT_FALSE(encodeBmpFile(image, file, size));
+    EXPECT_FALSE(encodeBmpFile(image, file));
     image.imageInfo[imageInfoHeight] = 9;
     image.imageInfo[imageInfoWidth] = 33;
-    EXPECT_FALSE(encodeBmpFile(image, file, size));
+    EXPECT_FALSE(encodeBmpFile(image, file));
     image.imageInfo[imageInfoWidth] = 0;
-    EXPECT_FALSE(encodeBmpFile(image, file, size));
+    EXPECT_FALSE(encodeBmpFile(image, file));
+    // The tool's form refuses the same, leaving its array as it was.
+    std::unique_ptr<uint8_t[]> array;
+    size_t size = 7;
+    EXPECT_FALSE(encodeBmpFile(image, array, size));
+    EXPECT_EQ(array, nullptr);
+    EXPECT_EQ(size, 7u);
+}
+
+TEST(BmpWriter, BothFormsWriteTheSameBytes) {
+    MemoryDibSeam seam;
+    DecodedImage image;
+    makePaddedPicture(image, seam);
+    ByteBuffer buffer;
+    ASSERT_TRUE(encodeBmpFile(image, buffer));
+    std::unique_ptr<uint8_t[]> array;
+    size_t size = 0;
+    ASSERT_TRUE(encodeBmpFile(image, array, size));
+    ASSERT_EQ(size, buffer.size());
+    EXPECT_TRUE(std::equal(buffer.data(), buffer.data() + size, array.get()));
 }
 
 // Pictures read by our reader and written again decode in ImageMagick to what ImageMagick
@@ -113,12 +132,11 @@ TEST(BmpWriter, WrittenFilesDecodeLikeTheOriginalInImageMagick) {
         DecodedImage image;
         ASSERT_TRUE(allocatePaletteBuffer(image));
         image.displayDepth = 32;
-        MemoryFile in(original.data(), original.size());
+        ByteReader in(original.data(), original.size());
         ASSERT_TRUE(readBmp(in, image, seam));
-        std::unique_ptr<uint8_t[]> file;
-        size_t size = 0;
-        ASSERT_TRUE(encodeBmpFile(image, file, size));
-        test::writeFileBytes(folder.path("out.bmp"), std::vector<uint8_t>(file.get(), file.get() + size));
+        ByteBuffer file;
+        ASSERT_TRUE(encodeBmpFile(image, file));
+        test::writeFileBytes(folder.path("out.bmp"), std::vector<uint8_t>(file.data(), file.data() + file.size()));
         int width = 0, height = 0, outWidth = 0, outHeight = 0;
         const auto expected = test::referenceDecode(folder.path("in.bmp"), width, height);
         const auto written = test::referenceDecode(folder.path("out.bmp"), outWidth, outHeight);

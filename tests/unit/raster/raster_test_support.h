@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "raster/decoded_image.h"
-#include "raster/message_seam.h"
+#include "common/message_seam.h"
 
 namespace vistello::test {
 

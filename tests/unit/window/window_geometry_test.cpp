@@ -66,6 +66,28 @@ TEST(WindowGeometry, ResizingKeepsTheCentreWithTruncatedHalves) {
     EXPECT_EQ(keepCentre({10, 10, 20, 20}, {30, 30}), (Point{0, 0}));
 }
 
+// Each half is truncated on its own: left + width / 2 - newWidth / 2. Shrinking from an even to
+// an odd size, or growing from an odd to an even one, that differs by one from halving the
+// difference, (width - newWidth) / 2.
+TEST(WindowGeometry, ResizingBetweenOddAndEvenSizesTruncatesEachHalfOnItsOwn) {
+    const struct {
+        Rectangle current;
+        Size outer;
+        Point expected;
+    } cases[] = {
+        {{0, 0, 4, 4}, {3, 3}, {1, 1}},          // 2 - 1, not (4 - 3) / 2 = 0
+        {{0, 0, 3, 3}, {4, 4}, {-1, -1}},        // 1 - 2, not (3 - 4) / 2 = 0
+        {{100, 50, 580, 410}, {241, 181}, {220, 140}},  // 100 + 240 - 120, 50 + 180 - 90
+        {{100, 50, 341, 231}, {480, 360}, {-20, -40}},  // 100 + 120 - 240, 50 + 90 - 180
+        {{0, 0, 4, 3}, {3, 4}, {1, -1}},         // narrower and taller at once
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.current.width() << "x" << c.current.height() << " to "
+                                        << c.outer.width << "x" << c.outer.height);
+        EXPECT_EQ(keepCentre(c.current, c.outer), c.expected);
+    }
+}
+
 TEST(WindowGeometry, CentringKeepsTheClientSize) {
     const Size frame{6, 25};
     const Rectangle bare = centreFrameOnScreen(screen, 3, frame);
