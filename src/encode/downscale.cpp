@@ -125,8 +125,8 @@ void scaleVertically(const BgrView& source, const AxisWeights& rows, int32_t tar
     for (int32_t k = 0; k < rows.tapCount; ++k) {
         const int32_t weight = weights[k];
         if (weight == 0) continue;
-        const uint8_t* in = source.row(rows.first[size_t(targetRow)] + k);
-        int32_t* sum = sums.data();
+        const uint8_t* __restrict in = source.row(rows.first[size_t(targetRow)] + k);
+        int32_t* __restrict sum = sums.data();
         for (size_t x = 0; x < rowBytes; ++x) sum[x] += weight * in[x];
     }
     constexpr int32_t rounding = 1 << (firstPassShift - 1);

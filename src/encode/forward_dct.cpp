@@ -73,23 +73,30 @@ void forwardDct(const SampleBlock& samples, CoefficientBlock& coefficients) {
 
 QuantizationDivisors makeDivisors(const std::array<uint16_t, blockSize>& table) {
     QuantizationDivisors divisors;
-    for (int32_t k = 0; k < blockSize; ++k) {
-        const uint32_t divisor = uint32_t(std::max<uint16_t>(table[size_t(k)], 1)) << dctFractionBits;
-        divisors.divisor[size_t(k)] = divisor;
-        divisors.reciprocal[size_t(k)] = ((uint64_t(1) << 32) + divisor - 1) / divisor;
+    for (size_t k = 0; k < size_t(blockSize); ++k) {
+        const uint32_t divisor = uint32_t(std::max<uint16_t>(table[k], 1)) << dctFractionBits;
+        divisors.divisor[k] = divisor;
+        divisors.reciprocal[k] = uint32_t(((uint64_t(1) << 32) + divisor - 1) / divisor);
     }
     return divisors;
 }
 
 void quantizeBlock(const CoefficientBlock& coefficients, const QuantizationDivisors& divisors, QuantizedBlock& out) {
     // (|c| + d / 2) x ceil(2^32 / d) >> 32 is exactly floor((|c| + d / 2) / d): the numerator
-    // stays far below 2^32 / d.
+    // stays below 2^15 and the reciprocal's excess below d, so their product stays below 2^32.
+    // Branch-free, so the compiler can vectorise it.
     for (size_t k = 0; k < size_t(blockSize); ++k) {
         const int32_t value = coefficients[k];
-        const uint64_t magnitude = uint64_t(value < 0 ? -int64_t(value) : value) + divisors.divisor[k] / 2;
-        const int32_t quotient = int32_t((magnitude * divisors.reciprocal[k]) >> 32);
-        const int32_t limit = (k == 0 && value < 0) ? 1024 : 1023;
-        out[k] = int16_t(value < 0 ? -std::min(quotient, limit) : std::min(quotient, limit));
+        const int32_t sign = value >> 31;  // 0 or -1
+        const uint32_t magnitude = uint32_t((value ^ sign) - sign) + divisors.divisor[k] / 2;
+        const int32_t quotient = std::min(int32_t((uint64_t(magnitude) * divisors.reciprocal[k]) >> 32), 1023);
+        out[k] = int16_t((quotient ^ sign) - sign);
+    }
+    // The direct-current value may reach -1024 (a block of black).
+    const int32_t dc = coefficients[0];
+    if (dc < 0) {
+        const uint32_t magnitude = uint32_t(-dc) + divisors.divisor[0] / 2;
+        out[0] = int16_t(-std::min(int32_t((uint64_t(magnitude) * divisors.reciprocal[0]) >> 32), 1024));
     }
 }
 

@@ -21,7 +21,7 @@ void forwardDct(const SampleBlock& samples, CoefficientBlock& coefficients);
 // Divisors of one quantisation table, with the reciprocals that divide without a division.
 struct QuantizationDivisors {
     std::array<uint32_t, blockSize> divisor{};     // 16 x Q[k]: the scale of the transform's output
-    std::array<uint64_t, blockSize> reciprocal{};  // ceil(2^32 / divisor)
+    std::array<uint32_t, blockSize> reciprocal{};  // ceil(2^32 / divisor)
 };
 [[nodiscard]] QuantizationDivisors makeDivisors(const std::array<uint16_t, blockSize>& table);
 

@@ -41,7 +41,7 @@ constexpr int32_t lastCoefficient = 63;
 constexpr uint8_t endOfBlock = 0x00;
 constexpr uint8_t sixteenZeros = 0xF0;
 
-enum TableSet : int32_t { lumaTables = 0, chromaTables = 1 };
+enum TableSet : uint8_t { lumaTables = 0, chromaTables = 1 };
 constexpr TableSet tablesOf(int32_t component) { return component == 0 ? lumaTables : chromaTables; }
 
 // One MCU row of the three components, level-shifted, the picture's last column and row
