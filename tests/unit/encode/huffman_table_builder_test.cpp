@@ -75,22 +75,5 @@ TEST(BuildHuffmanTable, CodesFitSixteenBitsAreNeverAllOnesAndFavourFrequentSymbo
     }
 }
 
-TEST(BuildHuffmanTable, CostsNoMoreThanAFixedLengthCode) {
-    for (const FrequencyCase& c : frequencyCases()) {
-        SCOPED_TRACE(c.name);
-        const HuffmanCodes codes = assignHuffmanCodes(buildHuffmanTable(c.frequencies));
-        uint64_t ours = 0, total = 0;
-        size_t used = 0;
-        for (size_t v = 0; v < c.frequencies.size(); ++v) {
-            ours += uint64_t(c.frequencies[v]) * codes.length[v];
-            total += c.frequencies[v];
-            used += c.frequencies[v] != 0;
-        }
-        // A fixed-length code for the used symbols and the one of all ones.
-        const uint64_t fixedLength = uint64_t(std::bit_width(used));
-        EXPECT_LE(ours, total * fixedLength);
-    }
-}
-
 }  // namespace
 }  // namespace vistello
