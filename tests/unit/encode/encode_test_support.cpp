@@ -102,7 +102,9 @@ Bytes cjpeg(const ScratchFolder& folder, const BgrImage& picture, const std::str
 BgrImage imageMagick(const ScratchFolder& folder, const BgrImage& picture, const std::string& operations) {
     writePpm(folder.path("convert-in.ppm"), picture);
     std::filesystem::remove(folder.path("convert-out.ppm"));
-    if (!runCommand("convert " + quoted(folder.path("convert-in.ppm")) + " " + operations + " -depth 8 ppm:" +
+    // No -depth 8: it would truncate ImageMagick's 16-bit results (half a level darker on
+    // average) where the plain 8-bit output rounds them.
+    if (!runCommand("convert " + quoted(folder.path("convert-in.ppm")) + " " + operations + " ppm:" +
                     quoted(folder.path("convert-out.ppm")))) {
         return {};
     }
