@@ -49,7 +49,7 @@ std::array<int32_t, nodeCount> treeCodeLengths(std::array<uint64_t, nodeCount> f
 
 }  // namespace
 
-HuffmanTableSpec buildHuffmanTable(const SymbolFrequencies& frequencies) {
+HuffmanTableDefinition buildHuffmanTable(const SymbolFrequencies& frequencies) {
     std::array<uint64_t, nodeCount> frequency{};
     bool any = false;
     for (int32_t v = 0; v < huffmanSymbolCount; ++v) {
@@ -80,7 +80,7 @@ HuffmanTableSpec buildHuffmanTable(const SymbolFrequencies& frequencies) {
     while (count[size_t(longest)] == 0) --longest;
     --count[size_t(longest)];
 
-    HuffmanTableSpec table;
+    HuffmanTableDefinition table;
     for (int32_t i = 1; i <= huffmanMaxCodeLength; ++i) table.codeCounts[size_t(i - 1)] = uint8_t(count[size_t(i)]);
     // Symbols in order of their tree lengths, the more frequent first among equal lengths; the
     // adjusted counts hand out the lengths in this order, so no symbol gets a longer code than
@@ -96,7 +96,7 @@ HuffmanTableSpec buildHuffmanTable(const SymbolFrequencies& frequencies) {
     return table;
 }
 
-HuffmanCodes assignHuffmanCodes(const HuffmanTableSpec& table) {
+HuffmanCodes assignHuffmanCodes(const HuffmanTableDefinition& table) {
     HuffmanCodes codes;
     uint32_t code = 0;
     size_t index = 0;

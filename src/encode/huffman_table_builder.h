@@ -15,7 +15,7 @@ inline constexpr int32_t huffmanMaxCodeLength = 16;
 using SymbolFrequencies = std::array<uint32_t, huffmanSymbolCount>;
 
 // A table as a DHT segment holds it.
-struct HuffmanTableSpec {
+struct HuffmanTableDefinition {
     std::array<uint8_t, huffmanMaxCodeLength> codeCounts{};  // codes of length 1 ... 16
     std::vector<uint8_t> symbols;                             // by code length, then symbol
 };
@@ -28,8 +28,8 @@ struct HuffmanCodes {
 };
 
 // Every symbol with a frequency above 0 gets a code. A table with no such symbol holds symbol 0.
-[[nodiscard]] HuffmanTableSpec buildHuffmanTable(const SymbolFrequencies& frequencies);
+[[nodiscard]] HuffmanTableDefinition buildHuffmanTable(const SymbolFrequencies& frequencies);
 
-[[nodiscard]] HuffmanCodes assignHuffmanCodes(const HuffmanTableSpec& table);
+[[nodiscard]] HuffmanCodes assignHuffmanCodes(const HuffmanTableDefinition& table);
 
 }  // namespace vistello

@@ -178,7 +178,7 @@ void symbolizeBlock(const QuantizedBlock& block, int32_t& previousDc, Emit&& emi
 
 // Tables indexed [table set][table class].
 using FrequencySet = std::array<std::array<SymbolFrequencies, 2>, 2>;
-using TableSpecs = std::array<std::array<HuffmanTableSpec, 2>, 2>;
+using TableDefinitions = std::array<std::array<HuffmanTableDefinition, 2>, 2>;
 using CodeSet = std::array<std::array<HuffmanCodes, 2>, 2>;
 
 FrequencySet countSymbols(const BgrView& picture, const Quantizers& quantizers) {
@@ -254,19 +254,19 @@ void putFrameHeader(std::vector<uint8_t>& out, const BgrView& picture) {
     }
 }
 
-void putHuffmanTables(std::vector<uint8_t>& out, const TableSpecs& specs) {
+void putHuffmanTables(std::vector<uint8_t>& out, const TableDefinitions& definitions) {
     uint32_t length = 2;
-    for (const auto& set : specs) {
-        for (const auto& spec : set) length += 1 + huffmanMaxCodeLength + uint32_t(spec.symbols.size());
+    for (const auto& set : definitions) {
+        for (const auto& definition : set) length += 1 + huffmanMaxCodeLength + uint32_t(definition.symbols.size());
     }
     putMarker(out, markerDht);
     putU16BE(out, length);
     for (uint32_t set = 0; set < 2; ++set) {
         for (uint32_t tableClass = 0; tableClass < 2; ++tableClass) {
-            const HuffmanTableSpec& spec = specs[set][tableClass];
+            const HuffmanTableDefinition& definition = definitions[set][tableClass];
             putByte(out, tableClass << 4 | set);
-            for (const uint8_t count : spec.codeCounts) putByte(out, count);
-            for (const uint8_t symbol : spec.symbols) putByte(out, symbol);
+            for (const uint8_t count : definition.codeCounts) putByte(out, count);
+            for (const uint8_t symbol : definition.symbols) putByte(out, symbol);
         }
     }
 }
@@ -295,19 +295,19 @@ bool encodeJpeg(const BgrView& picture, int32_t quality, std::vector<uint8_t>& j
     }
     const Quantizers quantizers = makeQuantizers(quality);
     const FrequencySet frequencies = countSymbols(picture, quantizers);
-    TableSpecs specs;
+    TableDefinitions definitions;
     CodeSet codes;
     for (size_t set = 0; set < 2; ++set) {
         for (size_t tableClass = 0; tableClass < 2; ++tableClass) {
-            specs[set][tableClass] = buildHuffmanTable(frequencies[set][tableClass]);
-            codes[set][tableClass] = assignHuffmanCodes(specs[set][tableClass]);
+            definitions[set][tableClass] = buildHuffmanTable(frequencies[set][tableClass]);
+            codes[set][tableClass] = assignHuffmanCodes(definitions[set][tableClass]);
         }
     }
     putMarker(jpeg, markerSoi);
     putJfifApp0(jpeg);
     putQuantizationTables(jpeg, quantizers);
     putFrameHeader(jpeg, picture);
-    putHuffmanTables(jpeg, specs);
+    putHuffmanTables(jpeg, definitions);
     putScanHeader(jpeg);
     codeScan(picture, quantizers, codes, jpeg);
     putMarker(jpeg, markerEoi);

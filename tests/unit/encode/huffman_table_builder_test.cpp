@@ -42,7 +42,7 @@ std::vector<FrequencyCase> frequencyCases() {
 TEST(BuildHuffmanTable, CodesFitSixteenBitsAreNeverAllOnesAndFavourFrequentSymbols) {
     for (const FrequencyCase& c : frequencyCases()) {
         SCOPED_TRACE(c.name);
-        const HuffmanTableSpec table = buildHuffmanTable(c.frequencies);
+        const HuffmanTableDefinition table = buildHuffmanTable(c.frequencies);
         const HuffmanCodes codes = assignHuffmanCodes(table);
         const size_t used = size_t(std::count_if(c.frequencies.begin(), c.frequencies.end(), [](uint32_t n) { return n != 0; }));
         const size_t expected = std::max<size_t>(used, 1);  // an empty table still holds one symbol
