@@ -127,12 +127,14 @@ TEST(QuantizeBlock, ExactDivisionsAndHalvesAcrossEveryDivisor) {
         const QuantizationDivisors divisors = makeDivisors(table);
         CoefficientBlock coefficients{};
         const int32_t unit = one * q;
-        const int32_t values[] = {0, unit, -unit, 3 * unit, unit / 2, -(unit / 2), unit / 2 - 1, 5 * unit + unit / 2, 1024 * one - 1, -1024 * one};
+        const int32_t values[] = {0,           unit,        -unit, 3 * unit, unit / 2, -(unit / 2), unit / 2 - 1,
+                                  5 * unit + unit / 2, 1024 * one - 1, -1024 * one};
         for (size_t i = 0; i < std::size(values); ++i) coefficients[i + 1] = values[i];
         QuantizedBlock ours;
         quantizeBlock(coefficients, divisors, ours);
         for (size_t i = 0; i < std::size(values); ++i) {
-            EXPECT_EQ(ours[i + 1], referenceQuantized(double(values[i]) / one, q, false)) << "q " << q << " value " << values[i];
+            EXPECT_EQ(ours[i + 1], referenceQuantized(double(values[i]) / one, q, false))
+                << "q " << q << " value " << values[i];
         }
     }
 }
