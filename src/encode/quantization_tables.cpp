@@ -1,0 +1,39 @@
+#include "encode/quantization_tables.h"
+
+#include <algorithm>
+
+namespace vistello {
+
+const std::array<uint8_t, blockSize> standardLuminanceTable = {
+    16, 11, 10, 16, 24,  40,  51,  61,   //
+    12, 12, 14, 19, 26,  58,  60,  55,   //
+    14, 13, 16, 24, 40,  57,  69,  56,   //
+    14, 17, 22, 29, 51,  87,  80,  62,   //
+    18, 22, 37, 56, 68,  109, 103, 77,   //
+    24, 35, 55, 64, 81,  104, 113, 92,   //
+    49, 64, 78, 87, 103, 121, 120, 101,  //
+    72, 92, 95, 98, 112, 100, 103, 99,
+};
+
+const std::array<uint8_t, blockSize> standardChrominanceTable = {
+    17, 18, 24, 47, 99, 99, 99, 99,  //
+    18, 21, 26, 66, 99, 99, 99, 99,  //
+    24, 26, 56, 99, 99, 99, 99, 99,  //
+    47, 66, 99, 99, 99, 99, 99, 99,  //
+    99, 99, 99, 99, 99, 99, 99, 99,  //
+    99, 99, 99, 99, 99, 99, 99, 99,  //
+    99, 99, 99, 99, 99, 99, 99, 99,  //
+    99, 99, 99, 99, 99, 99, 99, 99,
+};
+
+std::array<uint16_t, blockSize> scaledQuantizationTable(const std::array<uint8_t, blockSize>& base, int32_t quality) {
+    const int32_t q = std::clamp(quality, minimumJpegQuality, maximumJpegQuality);
+    const int32_t percent = q < 50 ? 5000 / q : 200 - 2 * q;
+    std::array<uint16_t, blockSize> table{};
+    for (size_t k = 0; k < table.size(); ++k) {
+        table[k] = uint16_t(std::clamp((int32_t(base[k]) * percent + 50) / 100, 1, 255));
+    }
+    return table;
+}
+
+}  // namespace vistello
