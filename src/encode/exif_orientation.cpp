@@ -6,19 +6,14 @@
 
 #include <cstring>
 
+#include "jpeg/jpeg_tables.h"
+
 namespace vistello {
 namespace {
 
 constexpr int32_t upright = 1;
 constexpr int32_t maxOrientation = 8;
-constexpr uint8_t markerPrefix = 0xFF;
-constexpr uint8_t markerSoi = 0xD8;
-constexpr uint8_t markerEoi = 0xD9;
-constexpr uint8_t markerSos = 0xDA;
-constexpr uint8_t markerApp1 = 0xE1;
-constexpr uint8_t markerTem = 0x01;
-constexpr uint8_t markerRst0 = 0xD0;
-constexpr uint8_t markerRst7 = 0xD7;
+constexpr uint8_t markerPrefix = markerFill;
 constexpr char exifIdentifier[] = "Exif\0";  // with the array's own zero: "Exif" and two zeros
 constexpr size_t exifIdentifierSize = 6;
 constexpr size_t tiffHeaderSize = 8;
@@ -96,7 +91,7 @@ int32_t orientationOfExif(std::span<const uint8_t> segment) {
     return tiff.orientationIn(firstIfd);
 }
 
-bool standsAlone(uint8_t marker) { return marker == markerTem || (marker >= markerRst0 && marker <= markerRst7); }
+bool standsAlone(uint8_t marker) { return marker == markerTem || isRestartMarker(marker); }
 
 }  // namespace
 

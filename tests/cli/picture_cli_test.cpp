@@ -89,13 +89,13 @@ TEST_F(Picture, EveryRefusalNamesItsOneReasonAndWhatTheProgramShows) {
         const char* reason;
         const char* shows;
     } cases[] = {
-        {"arith.jpg", "arithmetic coding", "the message \"Can not draw:M_DAC\", then the whole picture stays black"},
+        {"arith.jpg", "arithmetic coding", "the message \"Can not draw:M_DAC\", then a picture that is all black"},
         {"sof1.jpg", "an extended sequential frame (SOF1",
-         "the message \"この画像ファイルには対応していません。\", then the whole picture stays black"},
+         "the message \"この画像ファイルには対応していません。\", then a picture that is all black"},
         {"cmyk.jpg", "a YCCK picture (4 components)", "この画像ファイルには対応していません。"},
-        {"s411.jpg", "its sampling (4:1:1, luma 4 x 1)", "the whole picture stays black"},
-        {"s42.jpg", "its sampling (4:1:0, luma 4 x 2)", "the whole picture stays black"},
-        {"chroma22.jpg", "its chroma sampled 2 x 2 blocks", "the whole picture stays black"},
+        {"s411.jpg", "its sampling (4:1:1, luma 4 x 1)", "a picture that is all black"},
+        {"s42.jpg", "its sampling (4:1:0, luma 4 x 2)", "a picture that is all black"},
+        {"chroma22.jpg", "its chroma sampled 2 x 2 blocks", "a picture that is all black"},
         {"progrst.jpg", "a restart marker inside progressive scan 1", "of it mid-grey, where no data arrived"},
         {"p12.jpg", "a sample precision of 12 bits", "mostly white"},
         {"cut.jpg", "the file is cut short: it ends inside the data of scan 1", "% of it black (from row "},

@@ -22,7 +22,7 @@ bool has(std::span<const uint8_t> data, size_t at, size_t count) { return at <= 
 bool readBmpFacts(std::span<const uint8_t> bmp, BmpFacts& facts) {
     facts = {};
     facts.fileSize = bmp.size();
-    if (!has(bmp, 0, fileHeaderSize + 4)) return false;
+    if (!has(bmp, 0, fileHeaderSize + 4) || bmp[0] != 'B' || bmp[1] != 'M') return false;
     facts.dataOffset = u32At(bmp, dataOffsetAt);
     facts.headerSize = u32At(bmp, fileHeaderSize);
     const size_t header = fileHeaderSize;

@@ -22,7 +22,8 @@ struct BmpFacts {
     uint32_t blueMask = 0;
 };
 
-// False when the file is too short to hold a file header and its info header's size.
+// False when the file does not start with "BM" or is too short to hold a file header and its
+// info header's size.
 [[nodiscard]] bool readBmpFacts(std::span<const uint8_t> bmp, BmpFacts& facts);
 
 }  // namespace vistello::tools

@@ -2,33 +2,21 @@
 
 #include <cstring>
 
+#include "jpeg/jpeg_tables.h"
+
 namespace vistello::tools {
 namespace {
 
-constexpr uint8_t markerPrefix = 0xFF;
-constexpr uint8_t markerSoi = 0xD8;
-constexpr uint8_t markerEoi = 0xD9;
-constexpr uint8_t markerSos = 0xDA;
-constexpr uint8_t markerDht = 0xC4;
-constexpr uint8_t markerJpg = 0xC8;
-constexpr uint8_t markerDac = 0xCC;
-constexpr uint8_t markerDri = 0xDD;
+constexpr uint8_t markerPrefix = markerFill;
 constexpr uint8_t markerApp14 = 0xEE;
-constexpr uint8_t markerTem = 0x01;
-constexpr uint8_t markerRst0 = 0xD0;
-constexpr uint8_t markerRst7 = 0xD7;
-constexpr uint8_t markerSofFirst = 0xC0;
-constexpr uint8_t markerSofLast = 0xCF;
 constexpr size_t frameHeaderFixed = 6;   // P, Y, X, Nf
 constexpr size_t frameComponentSize = 3;
 constexpr char adobeIdentifier[] = "Adobe";
 constexpr size_t adobeTransformAt = 11;  // after "Adobe", version, flags0, flags1
 
-bool isRestart(uint8_t marker) { return marker >= markerRst0 && marker <= markerRst7; }
-bool isFrame(uint8_t marker) {
-    return marker >= markerSofFirst && marker <= markerSofLast && marker != markerDht && marker != markerJpg &&
-           marker != markerDac;
-}
+bool isRestart(uint8_t marker) { return isRestartMarker(marker); }
+// Frame headers as the program's parser takes them.
+bool isFrame(uint8_t marker) { return isStartOfFrame(marker); }
 
 class FactsReader {
 public:

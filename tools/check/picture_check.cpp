@@ -7,19 +7,20 @@
 #include "check/jpeg_facts.h"
 #include "check/program_decode.h"
 #include "encode/exif_orientation.h"
+#include "jpeg/jpeg_tables.h"
 #include "raster/try_allocate.h"
 
 namespace vistello::tools {
 namespace {
 
-// The program's own message texts, as the decoders show them.
-constexpr char invalidFileText[] = "このファイルは表示出来ません。";
-constexpr char unsupportedText[] = "この画像ファイルには対応していません。";
-constexpr char arithmeticText[] = "Can not draw:M_DAC";
+// The program's own message texts, as its decoder shows them.
+const std::string invalidText = decoderText(invalidFileText);
+const std::string unsupportedText = decoderText(unsupportedFrameText);
+const std::string arithmeticText = decoderText(dacText);
 
-constexpr uint8_t sofBaseline = 0xC0;
+constexpr uint8_t sofBaseline = markerSof0;
 constexpr uint8_t sofExtended = 0xC1;
-constexpr uint8_t sofProgressive = 0xC2;
+constexpr uint8_t sofProgressive = markerSof2;
 constexpr uint8_t sofLossless = 0xC3;
 constexpr uint8_t sofArithmeticFirst = 0xC9;
 constexpr uint8_t adobeRgbOrCmyk = 0;
@@ -31,7 +32,7 @@ constexpr uint32_t biBitfieldsValue = 3;
 
 const char* const noWindow = "nothing: the program ends before its window opens";
 
-bool showed(const ProgramDecode& decode, const char* text) {
+bool showed(const ProgramDecode& decode, const std::string& text) {
     return std::find(decode.messages.begin(), decode.messages.end(), text) != decode.messages.end();
 }
 
@@ -60,6 +61,7 @@ std::string frameProcess(uint8_t marker) {
 }
 
 std::string samplingName(const JpegFacts& facts) {
+    if (facts.components.empty()) return "no components";
     if (facts.components.size() == 1) return "greyscale";
     const auto& c = facts.components;
     const bool plainChroma = std::all_of(c.begin() + 1, c.end(), [](const JpegComponentFacts& f) { return f.h == 1 && f.v == 1; });
@@ -151,10 +153,10 @@ std::string earlyStopReason(const JpegFacts& facts) {
 
 std::string unwrittenArea(const ProgramDecode& decode, const std::string& colour) {
     const uint64_t pixels = uint64_t(decode.width) * uint64_t(decode.height);
-    if (decode.unwrittenPixels == pixels) return "the whole picture stays " + colour;
+    if (decode.unwrittenPixels == pixels) return "a picture that is all " + colour;
     if (decode.gapIsTheBottom)
-        return "its top " + std::to_string(decode.firstRowWithGap) + " rows; the " +
-               std::to_string(decode.height - decode.firstRowWithGap) + " rows below stay " + colour;
+        return "its top " + std::to_string(decode.firstRowWithGap) + " rows, the " +
+               std::to_string(decode.height - decode.firstRowWithGap) + " rows below them " + colour;
     return "the picture with " + percentOf(decode.unwrittenPixels, pixels) + " of it " + colour + " (from row " +
            std::to_string(decode.firstRowWithGap + 1) + " down)";
 }
@@ -197,8 +199,8 @@ void refuse(PictureReport& report, std::string reason, std::string shows) {
 }
 
 void judgeUnloadedJpeg(const JpegFacts& facts, const ProgramDecode& decode, PictureReport& report) {
-    if (showed(decode, invalidFileText)) {
-        refuse(report, invalidFrameReason(facts), "the message " + quoted(invalidFileText) + ", then " + noWindow);
+    if (showed(decode, invalidText)) {
+        refuse(report, invalidFrameReason(facts), "the message " + quoted(invalidText) + ", then " + noWindow);
     } else if (!facts.hasFrame) {
         refuse(report, "it has no frame header (SOFn) before its data ends", noWindow);
     } else if (facts.height == 0) {
@@ -220,8 +222,8 @@ void judgeLoadedJpeg(std::span<const uint8_t> picture, const JpegFacts& facts, c
                "the message " + quoted(arithmeticText) + ", then " + unwrittenArea(decode, black));
     } else if (showed(decode, unsupportedText)) {
         refuse(report, unsupportedReason(facts), "the message " + quoted(unsupportedText) + ", then " + unwrittenArea(decode, black));
-    } else if (showed(decode, invalidFileText)) {
-        refuse(report, "a damaged table segment (DHT or DQT)", "the message " + quoted(invalidFileText) + ", then " +
+    } else if (showed(decode, invalidText)) {
+        refuse(report, "a damaged table segment (DHT or DQT)", "the message " + quoted(invalidText) + ", then " +
                (facts.frameMarker == sofProgressive ? progressiveArea(decode) : unwrittenArea(decode, black)));
     } else if (!whole) {
         refuse(report, earlyStopReason(facts),

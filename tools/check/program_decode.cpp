@@ -7,6 +7,8 @@
 
 #include "raster/decoded_image.h"
 #include "raster/memory_dib_seam.h"
+#include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace vistello::tools {
 namespace {
@@ -45,7 +47,7 @@ private:
 
 class CollectedMessages final : public MessageSeam {
 public:
-    void showMessage(const std::string& text) override { texts.push_back(text); }
+    void showMessage(const std::string& text) override { texts.push_back(decoderText(text)); }
     void setMainWindowTitle(const std::string&) override {}
     std::vector<std::string> texts;
 };
@@ -184,17 +186,30 @@ private:
 bool wholeWithEndMarker(std::span<const uint8_t> picture, uint64_t hash) {
     std::vector<uint8_t> completed;
     try {
-        completed.reserve(picture.size() + sizeof endMarker);
+        completed.resize(picture.size() + sizeof endMarker);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    completed.assign(picture.begin(), picture.end());
-    completed.insert(completed.end(), std::begin(endMarker), std::end(endMarker));
+    std::copy(picture.begin(), picture.end(), completed.begin());
+    std::copy(std::begin(endMarker), std::end(endMarker), completed.end() - std::ptrdiff_t(sizeof endMarker));
     const Run run = decodeOnce(completed, firstFill, nullptr);
     return run.loaded && run.reachedEnd && run.hash == hash;
 }
 
 }  // namespace
+
+std::string decoderText(std::string_view text) {
+    for (size_t position = 0; position < text.size();) {
+        char32_t c = 0;
+        size_t length = 0;
+        if (!decodeUtf8At(text, position, c, length)) {
+            std::string utf8;
+            return cp932ToUtf8(text, utf8) ? utf8 : std::string(text);
+        }
+        position += length;
+    }
+    return std::string(text);
+}
 
 ProgramDecode decodeAsTheProgram(std::span<const uint8_t> picture) {
     ProgramDecode result;

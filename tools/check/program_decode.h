@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "raster/dib.h"
@@ -31,6 +32,10 @@ struct ProgramDecode {
     uint64_t blocks = 0;                 // 8 x 8 blocks of the picture (24-bit sections)
     uint64_t midGreyBlocks = 0;          // of them, blocks all of (128, 128, 128): no data reached them
 };
+
+// One of the decoder's fixed texts in UTF-8. The core holds them in the execution character set
+// it was built with: UTF-8 natively, code page 932 in the Windows build.
+std::string decoderText(std::string_view text);
 
 // Decodes for a true-colour screen, the path every picture takes on a display deeper than 8 bits.
 ProgramDecode decodeAsTheProgram(std::span<const uint8_t> picture);

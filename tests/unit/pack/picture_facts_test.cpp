@@ -117,6 +117,7 @@ TEST(BmpFacts, ReadsHeadersAndWhereTheMasksAre) {
     ASSERT_TRUE(readBmpFacts(bmpHeader(124, 3, 16, 3, 138), facts));
     EXPECT_TRUE(facts.hasMasks) << "a version 5 header carries them";
     EXPECT_FALSE(readBmpFacts(std::vector<uint8_t>{'B', 'M', 0, 0}, facts));
+    EXPECT_FALSE(readBmpFacts(std::vector<uint8_t>(60, 0xFF), facts)) << "no BM, no BMP";
 }
 
 // The program centres a window on the whole screen (its first, bare frame a little above the
