@@ -76,7 +76,10 @@ TEST_F(Picture, EveryRefusalNamesItsOneReasonAndWhatTheProgramShows) {
     shell("cjpeg -progressive -restart 1 pic.ppm > progrst.jpg");
     shell("cjpeg -progressive pic.ppm > prog.jpg");
     shell("convert pic.jpg BMP:v5.bmp");
+    shell("convert pic.jpg -colors 16 -compress RLE BMP3:rle.bmp");
     makeBmpVariants();
+    const auto rle = readBytes(path("rle.bmp"));
+    writeBytes(path("rlecut.bmp"), {rle.begin(), rle.begin() + std::ptrdiff_t(rle.size() * 2 / 3)});
     const auto prog = readBytes(path("prog.jpg"));
     patchFile(path("prog.jpg"), path("p12.jpg"), {{frameHeaderAt(prog, 0xC2) + 4, 12}});
     writeBytes(path("cut.jpg"), {picture_.begin(), picture_.begin() + std::ptrdiff_t(picture_.size() / 2)});
@@ -98,13 +101,14 @@ TEST_F(Picture, EveryRefusalNamesItsOneReasonAndWhatTheProgramShows) {
         {"chroma22.jpg", "its chroma sampled 2 x 2 blocks", "a picture that is all black"},
         {"progrst.jpg", "a restart marker inside progressive scan 1", "of it mid-grey, where no data arrived"},
         {"p12.jpg", "a sample precision of 12 bits", "mostly white"},
-        {"cut.jpg", "the file is cut short: it ends inside the data of scan 1", "% of it black (from row "},
+        {"cut.jpg", "the file is cut short: it ends inside the data of scan 1", "% of it black, in rows "},
         {"progcut.jpg", "the file is cut short", "as far as its scans arrived"},
         {"noframe.jpg", "it has no frame header", "nothing: the program ends before its window opens"},
         {"notes.txt", "not a JPEG or BMP file: it starts neither with FF D8 nor with \"BM\"", "nothing"},
         {"v5.bmp", "a BMP with a 124-byte header", "nothing: the program ends before its window opens"},
         {"os2.bmp", "a BMP with a 64-byte header (OS/2 2.x)", "nothing"},
         {"topdown.bmp", "a top-down BMP", "nothing"},
+        {"rlecut.bmp", "its run-length data leaves pixels unwritten", "of it in palette colour 0 (#"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.picture);

@@ -1,14 +1,15 @@
 #include "check/bmp_facts.h"
 
+#include "raster/dib.h"
+
 namespace vistello::tools {
 namespace {
 
 constexpr size_t fileHeaderSize = 14;
 constexpr size_t dataOffsetAt = 10;
-constexpr uint32_t coreHeaderSize = 12;
-constexpr uint32_t infoHeaderSize = 40;
+constexpr uint32_t coreHeaderSize = bitmapCoreHeaderSize;
+constexpr uint32_t infoHeaderSize = bitmapInfoHeaderSize;
 constexpr uint32_t masksInHeaderSize = 52;  // the first header size that holds the three masks
-constexpr uint32_t biBitfields = 3;
 
 uint16_t u16At(std::span<const uint8_t> data, size_t at) { return uint16_t(data[at] | data[at + 1] << 8); }
 uint32_t u32At(std::span<const uint8_t> data, size_t at) {

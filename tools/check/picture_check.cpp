@@ -8,6 +8,7 @@
 #include "check/program_decode.h"
 #include "encode/exif_orientation.h"
 #include "jpeg/jpeg_tables.h"
+#include "raster/dib.h"
 #include "raster/try_allocate.h"
 
 namespace vistello::tools {
@@ -26,9 +27,6 @@ constexpr uint8_t sofArithmeticFirst = 0xC9;
 constexpr uint8_t adobeRgbOrCmyk = 0;
 constexpr uint8_t adobeYcck = 2;
 constexpr int32_t eightBits = 8;
-constexpr uint32_t biRle8Value = 1;
-constexpr uint32_t biRle4Value = 2;
-constexpr uint32_t biBitfieldsValue = 3;
 
 const char* const noWindow = "nothing: the program ends before its window opens";
 
@@ -157,8 +155,9 @@ std::string unwrittenArea(const ProgramDecode& decode, const std::string& colour
     if (decode.gapIsTheBottom)
         return "its top " + std::to_string(decode.firstRowWithGap) + " rows, the " +
                std::to_string(decode.height - decode.firstRowWithGap) + " rows below them " + colour;
-    return "the picture with " + percentOf(decode.unwrittenPixels, pixels) + " of it " + colour + " (from row " +
-           std::to_string(decode.firstRowWithGap + 1) + " down)";
+    return "the picture with " + percentOf(decode.unwrittenPixels, pixels) + " of it " + colour + ", in rows " +
+           std::to_string(decode.firstRowWithGap + 1) + " to " + std::to_string(decode.lastRowWithGap + 1) + " of " +
+           std::to_string(decode.height);
 }
 
 std::string progressiveArea(const ProgramDecode& decode) {
@@ -252,10 +251,10 @@ void judgeLoadedJpeg(std::span<const uint8_t> picture, const JpegFacts& facts, c
 
 std::string compressionName(uint32_t compression) {
     switch (compression) {
-    case 0: return "uncompressed";
-    case biRle8Value: return "RLE8";
-    case biRle4Value: return "RLE4";
-    case biBitfieldsValue: return "bit fields";
+    case biRgb: return "uncompressed";
+    case biRle8: return "RLE8";
+    case biRle4: return "RLE4";
+    case biBitfields: return "bit fields";
     case 4: return "JPEG inside (compression 4)";
     case 5: return "PNG inside (compression 5)";
     default: return "compression " + std::to_string(compression);
@@ -299,9 +298,9 @@ std::string bmpRefusal(const BmpFacts& facts) {
                "40-byte header, for example with ImageMagick: convert IN BMP3:OUT)";
     if (facts.height < 0) return "a top-down BMP (negative height); the program's reader takes bottom-up rows only";
     if (facts.width <= 0 || facts.height == 0) return "a width or height of 0 or less";
-    if (facts.compression > biBitfieldsValue)
+    if (facts.compression > biBitfields)
         return "a BMP with " + compressionName(facts.compression) + ", which the program's reader does not take";
-    if (facts.compression == 0 || facts.compression == biBitfieldsValue) {
+    if (facts.compression == biRgb || facts.compression == biBitfields) {
         const uint64_t stride = (uint64_t(facts.width) * facts.bitCount + 31) / 32 * 4;
         const uint64_t needed = stride * uint64_t(facts.height);
         if (facts.dataOffset > facts.fileSize || facts.fileSize - facts.dataOffset < needed)

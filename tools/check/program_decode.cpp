@@ -163,6 +163,7 @@ public:
             result_.firstRowWithGap = y;
             result_.gapIsTheBottom = true;
         }
+        if (unwritten != 0) result_.lastRowWithGap = y;
         if (result_.firstRowWithGap >= 0 && unwritten != pixels) result_.gapIsTheBottom = false;
     }
 

@@ -28,6 +28,7 @@ struct ProgramDecode {
     RgbQuad colorZero{};                 // what an unwritten byte of an 8-bit or smaller section shows
     uint64_t unwrittenPixels = 0;        // pixels with at least one byte the decode never wrote
     int32_t firstRowWithGap = -1;        // from the top; -1 when every pixel was written
+    int32_t lastRowWithGap = -1;
     bool gapIsTheBottom = false;         // every row from firstRowWithGap down is wholly unwritten
     uint64_t blocks = 0;                 // 8 x 8 blocks of the picture (24-bit sections)
     uint64_t midGreyBlocks = 0;          // of them, blocks all of (128, 128, 128): no data reached them
