@@ -224,7 +224,7 @@ TEST_F(Files, UnboundedInputsAreRefusedBeforeTheyAreRead) {
 // old target stays as it was.
 TEST_F(Files, InterruptsLeaveNoTemporaryFile) {
     writeText(path("big.bin"), "");
-    ASSERT_EQ(truncate(path("big.bin").c_str(), off_t(768) << 20), 0);
+    ASSERT_EQ(truncate(path("big.bin").c_str(), off_t(256) << 20), 0);
     ASSERT_EQ(run({"make", "--stub", "stub.exe", "pic.jpg", "-o", "old.exe", "--enclose", "big.bin"}).status, 0);
     const auto old = readBytes(path("old.exe"));
     fs::create_directory(path("out"));
