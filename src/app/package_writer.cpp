@@ -14,8 +14,15 @@ constexpr uint64_t int32Max = uint64_t(std::numeric_limits<int32_t>::max());
 
 bool fitsText(std::string_view text) { return text.find('\0') == std::string_view::npos; }
 
-// The first thing in content the format cannot carry, or nullptr.
-const char* findProblem(const PackageContent& content) {
+const char* enclosedEntryProblem(std::string_view name, uint64_t size) {
+    if (!fitsText(name)) return "an enclosed file name contains a zero byte";
+    if (!isSafeEnclosedName(name)) return "an enclosed file name leaves the program's folder";
+    if (size > int32Max) return "an enclosed file is longer than 2147483647 bytes";
+    return nullptr;
+}
+
+// The first thing before the entries' contents that the format cannot carry, or nullptr.
+const char* findHeadProblem(const PackageContent& content) {
     if (!fitsText(content.windowTitle)) return "the window title contains a zero byte";
     if (!fitsText(content.workTitle)) return "the work title contains a zero byte";
     if (!fitsText(content.commentText)) return "the comment contains a zero byte";
@@ -25,9 +32,16 @@ const char* findProblem(const PackageContent& content) {
     if (!content.enclosedFiles) return nullptr;
     if (content.enclosedFiles->size() > int32Max) return "too many enclosed files";
     for (const auto& file : *content.enclosedFiles) {
-        if (!fitsText(file.name)) return "an enclosed file name contains a zero byte";
-        if (!isSafeEnclosedName(file.name)) return "an enclosed file name leaves the program's folder";
-        if (file.contents.size() > int32Max) return "an enclosed file is longer than 2147483647 bytes";
+        if (const char* problem = enclosedEntryProblem(file.name, 0)) return problem;
+    }
+    return nullptr;
+}
+
+const char* findProblem(const PackageContent& content) {
+    if (const char* problem = findHeadProblem(content)) return problem;
+    if (!content.enclosedFiles) return nullptr;
+    for (const auto& file : *content.enclosedFiles) {
+        if (const char* problem = enclosedEntryProblem(file.name, file.contents.size())) return problem;
     }
     return nullptr;
 }
@@ -46,8 +60,8 @@ void appendBytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes) {
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
-// Lengths were checked against int32 by findProblem.
-void appendPackage(const PackageContent& content, std::vector<uint8_t>& out) {
+// Lengths were checked against int32 by findHeadProblem.
+void appendHead(const PackageContent& content, std::vector<uint8_t>& out) {
     appendText(out, content.windowTitle);
     appendText(out, content.workTitle);
     appendText(out, content.commentText);
@@ -65,13 +79,26 @@ void appendPackage(const PackageContent& content, std::vector<uint8_t>& out) {
     appendInt32(out, content.enclosedFiles ? packageFlagPresent : packageFlagAbsent);
     appendInt32(out, int32_t(content.picture.size()));
     appendBytes(out, content.picture);
-    if (!content.enclosedFiles) return;
-    appendInt32(out, int32_t(content.enclosedFiles->size()));
-    for (const auto& file : *content.enclosedFiles) {
-        appendText(out, file.name);
-        appendInt32(out, int32_t(file.contents.size()));
-        appendBytes(out, file.contents);
+    if (content.enclosedFiles) appendInt32(out, int32_t(content.enclosedFiles->size()));
+}
+
+void appendEntryHead(std::string_view name, uint64_t size, std::vector<uint8_t>& out) {
+    appendText(out, name);
+    appendInt32(out, int32_t(size));
+}
+
+// Runs append on out; on running out of memory out is put back as it was.
+template <typename Append>
+bool appendOrRestore(std::vector<uint8_t>& out, const char*& problem, Append append) {
+    const size_t originalSize = out.size();
+    try {
+        append();
+    } catch (const std::bad_alloc&) {
+        out.resize(originalSize);
+        problem = "out of memory";
+        return false;
     }
+    return true;
 }
 
 }  // namespace
@@ -79,15 +106,26 @@ void appendPackage(const PackageContent& content, std::vector<uint8_t>& out) {
 bool writePackage(const PackageContent& content, std::vector<uint8_t>& out, const char*& problem) {
     problem = findProblem(content);
     if (problem) return false;
-    const size_t originalSize = out.size();
-    try {
-        appendPackage(content, out);
-    } catch (const std::bad_alloc&) {
-        out.resize(originalSize);
-        problem = "out of memory";
-        return false;
-    }
-    return true;
+    return appendOrRestore(out, problem, [&] {
+        appendHead(content, out);
+        if (!content.enclosedFiles) return;
+        for (const auto& file : *content.enclosedFiles) {
+            appendEntryHead(file.name, file.contents.size(), out);
+            appendBytes(out, file.contents);
+        }
+    });
+}
+
+bool writePackageHead(const PackageContent& content, std::vector<uint8_t>& out, const char*& problem) {
+    problem = findHeadProblem(content);
+    if (problem) return false;
+    return appendOrRestore(out, problem, [&] { appendHead(content, out); });
+}
+
+bool writeEnclosedEntryHead(std::string_view name, uint64_t size, std::vector<uint8_t>& out, const char*& problem) {
+    problem = enclosedEntryProblem(name, size);
+    if (problem) return false;
+    return appendOrRestore(out, problem, [&] { appendEntryHead(name, size, out); });
 }
 
 }  // namespace vistello

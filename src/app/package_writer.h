@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/package_codes.h"
@@ -46,5 +47,15 @@ struct PackageContent {
 // the program's folder.
 [[nodiscard]] bool writePackage(const PackageContent& content, std::vector<uint8_t>& out,
                                 const char*& problem);
+
+// The same package for a writer that streams the enclosed files' contents instead of holding
+// them: writePackageHead appends everything before the first entry (items 1 to 16: the texts,
+// settings and link, the picture, and the enclosed-file count, which is the number of entries
+// in content.enclosedFiles; their contents are not used), and writeEnclosedEntryHead the name
+// and size that one entry's contents follow. writePackage is the head, then for each entry
+// its head and contents. Both check what writePackage checks and leave out unchanged on failure.
+[[nodiscard]] bool writePackageHead(const PackageContent& content, std::vector<uint8_t>& out, const char*& problem);
+[[nodiscard]] bool writeEnclosedEntryHead(std::string_view name, uint64_t size, std::vector<uint8_t>& out,
+                                          const char*& problem);
 
 }  // namespace vistello

@@ -111,15 +111,4 @@ bool encodeBmpFile(const DecodedImage& image, ByteBuffer& file) {
     return writeBmpFile(image, layout, file.writable());
 }
 
-bool encodeBmpFile(const DecodedImage& image, std::unique_ptr<uint8_t[]>& bytes, size_t& size) {
-    BmpFileLayout layout;
-    if (!planBmpFile(image, layout)) return false;
-    // Every byte is written below, so the array needs no zeroing.
-    std::unique_ptr<uint8_t[]> file(new (std::nothrow) uint8_t[layout.fileSize]);
-    if (!file || !writeBmpFile(image, layout, {file.get(), layout.fileSize})) return false;
-    bytes = std::move(file);
-    size = layout.fileSize;
-    return true;
-}
-
 }  // namespace vistello

@@ -36,8 +36,5 @@ struct BmpFileLayout {
 
 // The whole file in one buffer.
 [[nodiscard]] bool encodeBmpFile(const DecodedImage& image, ByteBuffer& file);
-// The same for vistello-pack's decode command, which keeps its own array until it takes a
-// ByteBuffer.
-[[nodiscard]] bool encodeBmpFile(const DecodedImage& image, std::unique_ptr<uint8_t[]>& bytes, size_t& size);
 
 }  // namespace vistello

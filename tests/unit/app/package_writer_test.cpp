@@ -221,3 +221,35 @@ TEST(PackageWriter, RefusesWhatThePackageCannotCarry) {
 
 }  // namespace
 }  // namespace vistello
+
+namespace vistello {
+namespace {
+
+// A writer that streams the enclosed files writes the head, then each entry's head and
+// contents: the same bytes as the whole package.
+TEST(PackageWriter, HeadAndEntryHeadsMakeTheSamePackage) {
+    PackageContent content;
+    content.windowTitle = "t";
+    content.link = PackageLink{1, "*\\x", "-p"};
+    content.picture = test::jpegLikeBytes(10);
+    content.enclosedFiles = std::vector<EnclosedFile>{{"a.txt", {'a', 'b'}}, {"d\\b.bin", {}}};
+    std::vector<uint8_t> whole;
+    const char* problem = nullptr;
+    ASSERT_TRUE(writePackage(content, whole, problem));
+
+    std::vector<uint8_t> streamed;
+    ASSERT_TRUE(writePackageHead(content, streamed, problem));
+    for (const auto& file : *content.enclosedFiles) {
+        ASSERT_TRUE(writeEnclosedEntryHead(file.name, file.contents.size(), streamed, problem));
+        streamed.insert(streamed.end(), file.contents.begin(), file.contents.end());
+    }
+    EXPECT_EQ(streamed, whole);
+
+    std::vector<uint8_t> refused = {7};
+    EXPECT_FALSE(writeEnclosedEntryHead("..\\x", 1, refused, problem));
+    EXPECT_FALSE(writeEnclosedEntryHead("x", uint64_t(1) << 31, refused, problem));
+    EXPECT_EQ(refused, std::vector<uint8_t>{7}) << "a refused entry leaves the bytes as they were";
+}
+
+}  // namespace
+}  // namespace vistello

@@ -1,0 +1,150 @@
+#include "cli_support.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace vistello::test {
+
+std::vector<uint8_t> readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string readText(const fs::path& path) {
+    const auto bytes = readBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void writeText(const fs::path& path, const std::string& text) { writeBytes(path, {text.begin(), text.end()}); }
+
+const std::vector<uint8_t>& realStub() {
+    static const std::vector<uint8_t> stub = readBytes(VISTELLO_STUB_PATH);
+    return stub;
+}
+
+void requirePrograms(std::initializer_list<const char*> programs) {
+    for (const char* program : programs) {
+        const std::string check = std::string("command -v ") + program + " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(check.c_str()), 0) << program << " is missing: run scripts/setup.sh";
+    }
+}
+
+void PackCli::SetUp() {
+    ASSERT_GT(realStub().size(), 100000u) << VISTELLO_STUB_PATH
+                                          << " is missing: build the Windows program first (cmake --build --preset windows)";
+    char pattern[] = "/tmp/vistello-pack-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    writeBytes(dir_ / "stub.exe", realStub());
+    picture_ = readBytes(fs::path(VISTELLO_SAMPLES_DIR) / "sample.jpg");
+    ASSERT_GT(picture_.size(), 1000u);
+    writeBytes(dir_ / "pic.jpg", picture_);
+}
+
+void PackCli::TearDown() {
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir_, ignored);
+}
+
+pid_t PackCli::start(std::vector<std::string> args) const {
+    args.insert(args.begin(), VISTELLO_PACK_PATH);
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const std::string out = (dir_ / ".stdout").string(), err = (dir_ / ".stderr").string();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        if (chdir(dir_.c_str()) != 0) _exit(127);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+ToolRun PackCli::finish(pid_t pid) const {
+    ToolRun result;
+    int status = 0;
+    rusage usage{};
+    const auto began = std::chrono::steady_clock::now();
+    if (wait4(pid, &status, 0, &usage) == pid) {
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+        result.maxResidentKb = usage.ru_maxrss;
+    }
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    result.out = readText(dir_ / ".stdout");
+    result.err = readText(dir_ / ".stderr");
+    return result;
+}
+
+ToolRun PackCli::run(std::vector<std::string> args, RunLimits limits) const {
+    const auto began = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (limits.fileSizeBytes == 0) {
+        pid = start(std::move(args));
+    } else {
+        // The limit applies to the tool only: set in this process around the fork, then restored.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limited = saved;
+        limited.rlim_cur = limits.fileSizeBytes;
+        const auto savedSignal = signal(SIGXFSZ, SIG_IGN);  // for this process's own output files
+        setrlimit(RLIMIT_FSIZE, &limited);
+        pid = start(std::move(args));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, savedSignal);
+    }
+    ToolRun result = finish(pid);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    return result;
+}
+
+void PackCli::shell(const std::string& command) const {
+    const std::string line = "cd '" + dir_.string() + "' && ( " + command + " )";
+    ASSERT_EQ(std::system(line.c_str()), 0) << command;
+}
+
+std::vector<uint8_t> PackCli::packageOf(const std::string& program) const {
+    const auto bytes = readBytes(path(program));
+    const auto& stub = realStub();
+    EXPECT_GT(bytes.size(), stub.size());
+    if (bytes.size() <= stub.size()) return {};
+    EXPECT_TRUE(std::equal(stub.begin(), stub.end(), bytes.begin())) << "the stub is copied unchanged";
+    return {bytes.begin() + std::ptrdiff_t(stub.size()), bytes.end()};
+}
+
+void PackCli::writeProgram(const std::string& name, const std::vector<uint8_t>& package) const {
+    auto bytes = realStub();
+    bytes.insert(bytes.end(), package.begin(), package.end());
+    writeBytes(path(name), bytes);
+}
+
+std::vector<std::string> PackCli::listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+        const std::string name = fs::relative(entry.path(), dir_).string();
+        if (name != ".stdout" && name != ".stderr") names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace vistello::test
