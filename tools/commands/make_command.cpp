@@ -8,11 +8,13 @@
 #include "commands/command_line.h"
 #include "commands/report.h"
 #include "commands/run_files.h"
+#include "commands/stub_choice.h"
 #include "program/package_view.h"
 #include "program/program_file.h"
 #include "program/program_writer.h"
 #include "text/author_text.h"
 #include "text/display_text.h"
+#include "text/program_path.h"
 #include "text/windows_names.h"
 
 namespace vistello::tools {
@@ -20,7 +22,6 @@ namespace {
 
 constexpr char command[] = "make";
 constexpr uint64_t maxCommentFileBytes = uint64_t(1) << 20;
-constexpr char stubName[] = "vistello.exe";
 
 constexpr char makeHelp[] = R"(Usage: vistello-pack make [OPTIONS] PICTURE -o OUT.exe
 
@@ -33,8 +34,9 @@ cannot hold is an error that names it and where it stands.
   -o, --output OUT.exe      the picture program to write. An existing file is replaced only
                             once the new one is complete; never a read-only file, never one
                             of the inputs
-  --stub PATH               the program stub (default: vistello.exe beside this tool, else
-                            the Windows build's bin/vistello.exe)
+  --stub PATH               the program stub (default: vistello-pack.exe's own, built in;
+                            elsewhere vistello.exe beside the tool, else the installed
+                            ../share/vistello/vistello.exe from the tool's folder)
   --title TEXT              window title (default: empty); one line
   --work-title TEXT         name of the work, shown first in the comment dialog; one line
   --comment TEXT            the author's comment; line breaks are stored as CR LF
@@ -182,27 +184,8 @@ bool storeTexts(ToolContext& tool, MakeRun& run, std::string& problem) {
 
 // ---- inputs --------------------------------------------------------------------------------
 
-std::string defaultStubPath(ToolContext& tool) {
-    const std::string folder = tool.files.toolFolder();
-    if (!folder.empty()) {
-        const std::string beside = tool.files.joinPath(folder, stubName);
-        if (tool.files.examineTarget(beside).kind != TargetKind::absent) return beside;
-    }
-    return VISTELLO_DEFAULT_STUB;
-}
-
-bool openStub(ToolContext& tool, MakeRun& run, std::string& problem) {
-    const std::string* given = run.arguments.value("--stub");
-    const std::string path = given ? *given : defaultStubPath(tool);
-    if (!openRunInput(tool.files, "the stub", path, maxPackageOffset, "the 2147483647 bytes the program can seek past",
-                      run.stub, problem)) {
-        if (!given) problem += " (build the Windows program or give --stub PATH)";
-        return false;
-    }
-    ProgramFile stub;
-    if (readProgramFile(*run.stub.file, stub, problem) && checkStub(stub, problem)) return true;
-    problem = displayUtf8(path) + ": " + problem;
-    return false;
+bool openTheStub(ToolContext& tool, MakeRun& run, std::string& problem) {
+    return openStub(tool, run.arguments.value("--stub"), run.stub, problem);
 }
 
 // An enclosed file's stored name: its own name, in code page 932, as Windows takes file names.
@@ -279,7 +262,7 @@ bool writeOutput(ToolContext& tool, MakeRun& run, uint64_t& packageBytes, std::s
     }
     auto output = tool.files.createOutput(run.outputPath, problem);
     return output && writeProgram(*output, *run.stub.file, run.content, files, packageBytes, problem) &&
-           output->finish(problem) && output->commit(problem);
+           output->finish(problem) && commitOutput(*output, run.arguments.has("--no-clobber"), problem);
 }
 
 int make(ToolContext& tool, MakeRun& run) {
@@ -287,7 +270,7 @@ int make(ToolContext& tool, MakeRun& run) {
     if (!storeTexts(tool, run, problem)) return inputError(tool, command, problem);
     if (!openRunInput(tool.files, "the picture", run.picturePath, maxItemBytes, "the 2147483647 bytes a package holds",
                       run.picture, problem) ||
-        !openStub(tool, run, problem) || !openEnclosed(tool, run, problem))
+        !openTheStub(tool, run, problem) || !openEnclosed(tool, run, problem))
         return inputError(tool, command, problem);
     const auto inputs = allInputs(run);
     if (!targetAllowed(tool.files.examineTarget(run.outputPath), run.outputPath, inputs, run.arguments.has("--no-clobber"), problem))
@@ -295,6 +278,8 @@ int make(ToolContext& tool, MakeRun& run) {
     if (!checkThePicture(tool, run, problem)) return inputError(tool, command, problem);
     uint64_t packageBytes = 0;
     if (!writeOutput(tool, run, packageBytes, problem)) return inputError(tool, command, problem);
+    if (const std::string where = programPathProblem(tool.files.fullPath(run.outputPath)); !where.empty() && !run.quiet)
+        remark(tool, command, "warning", displayUtf8(run.outputPath) + ": " + where);
     tool.console.out("wrote " + displayUtf8(run.outputPath) + ": stub " + std::to_string(run.stub.file->size()) +
                      " bytes + package " + std::to_string(packageBytes) + " bytes (picture " +
                      std::to_string(run.content.picture.size()) + " bytes, " + std::to_string(run.enclosed.size()) +
