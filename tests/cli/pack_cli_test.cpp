@@ -137,9 +137,12 @@ TEST_F(Pack, RefusesBadInputWithStatusOneAndNamesTheCause) {
     ASSERT_NE(at, unstamped.end());
     *at = 'X';
     writeBytes(path("untagged.exe"), unstamped);
-    auto grown = realStub();
-    grown.resize(grown.size() - 10);
-    writeBytes(path("short.exe"), grown);
+    // A stub whose constant holds another length than its own (the stub has no symbol table
+    // to cut, so the constant is changed instead).
+    auto restamped = realStub();
+    const auto constant = std::search(restamped.begin(), restamped.end(), tag.begin(), tag.end()) + ptrdiff_t(tag.size() + 1);
+    constant[4] = uint8_t(constant[4] + 10);  // the low word's first byte
+    writeBytes(path("short.exe"), restamped);
     writeText(path("dup.txt"), "x");
     fs::create_directory(path("d"));
     writeText(path("d/DUP.txt"), "y");
@@ -151,7 +154,7 @@ TEST_F(Pack, RefusesBadInputWithStatusOneAndNamesTheCause) {
         {"picture neither JPEG nor BMP", {"make", "--stub", "stub.exe", "notes.txt", "-o", "o.exe"}, "FF D8"},
         {"stub without the constant", {"make", "--stub", "untagged.exe", "pic.jpg", "-o", "o.exe"}, "no package-offset constant"},
         {"stub that is no program", {"make", "--stub", "notes.txt", "pic.jpg", "-o", "o.exe"}, "not a Windows program"},
-        {"stub cut short", {"make", "--stub", "short.exe", "pic.jpg", "-o", "o.exe"}, "not stamped with its own length"},
+        {"stub stamped with another length", {"make", "--stub", "short.exe", "pic.jpg", "-o", "o.exe"}, "not stamped with its own length"},
         {"missing stub", {"make", "--stub", "none.exe", "pic.jpg", "-o", "o.exe"}, "none.exe: cannot open"},
         {"missing picture", {"make", "--stub", "stub.exe", "none.jpg", "-o", "o.exe"}, "none.jpg: cannot open"},
         {"a folder as picture", {"make", "--stub", "stub.exe", "d", "-o", "o.exe"}, "is a folder"},

@@ -92,7 +92,8 @@ int decode(ToolContext& tool, const std::string& picturePath, const std::string&
     if (!report.shownWhole)
         remark(tool, command, "note", displayUtf8(picturePath) + ": " + report.refusal + "; the program shows " + report.shows);
     auto output = tool.files.createOutput(outputPath, problem);
-    if (!output || !output->write(bmp.bytes(), problem) || !output->finish(problem) || !output->commit(problem))
+    if (!output || !output->write(bmp.bytes(), problem) || !output->finish(problem) ||
+        !commitOutput(*output, noClobber, problem))
         return inputError(tool, command, problem);
     tool.console.out("wrote " + displayUtf8(outputPath) + " (" + summary + ")\n");
     return exitSuccess;

@@ -176,7 +176,7 @@ bool prepareFiles(ToolContext& tool, ExtractRun& run, const std::string& dir, st
 int commitAll(ToolContext& tool, ExtractRun& run) {
     std::string problem;
     for (size_t i = 0; i < run.outputs.size(); ++i) {
-        if (!run.outputs[i].file->commit(problem)) {
+        if (!commitOutput(*run.outputs[i].file, run.noClobber, problem)) {
             if (i != 0) problem += " (" + std::to_string(i) + " of the " + std::to_string(run.outputs.size()) + " files were already written)";
             run.undo();
             return inputError(tool, command, problem);

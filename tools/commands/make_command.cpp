@@ -24,8 +24,9 @@ cannot hold is an error that names it and where it stands.
   -o, --output OUT.exe      the picture program to write. An existing file is replaced only
                             once the new one is complete; never a read-only file, never one
                             of the inputs
-  --stub PATH               the program stub (default: vistello.exe beside this tool, else
-                            the Windows build's bin/vistello.exe)
+  --stub PATH               the program stub (default: vistello-pack.exe's own, built in;
+                            elsewhere vistello.exe beside the tool, else the installed
+                            ../share/vistello/vistello.exe from the tool's folder)
   --title TEXT              window title (default: empty); one line
   --work-title TEXT         name of the work, shown first in the comment dialog; one line
   --comment TEXT            the author's comment; line breaks are stored as CR LF
@@ -154,6 +155,8 @@ int make(ToolContext& tool, const MakeRecipe& recipe, bool quiet) {
     const bool made = makeProgram(tool, recipe, outcome);
     showRemarks(tool, recipe, outcome, quiet);
     if (!made) return inputError(tool, command, outcome.problem);
+    if (!quiet && !outcome.outputPathProblem.empty())
+        remark(tool, command, "warning", displayUtf8(recipe.outputPath) + ": " + outcome.outputPathProblem);
     tool.console.out("wrote " + displayUtf8(recipe.outputPath) + ": stub " + std::to_string(outcome.stubBytes) +
                      " bytes + package " + std::to_string(outcome.packageBytes) + " bytes (picture " +
                      std::to_string(outcome.pictureBytes) + " bytes, " + std::to_string(outcome.enclosedFiles) +

@@ -4,18 +4,19 @@
 
 #include "app/enclosed_name.h"
 #include "commands/run_files.h"
+#include "commands/stub_choice.h"
 #include "program/package_view.h"
 #include "program/program_file.h"
 #include "program/program_writer.h"
 #include "text/author_text.h"
 #include "text/display_text.h"
+#include "text/program_path.h"
 #include "text/windows_names.h"
 
 namespace vistello::tools {
 namespace {
 
 constexpr uint64_t maxCommentFileBytes = uint64_t(1) << 20;
-constexpr char stubName[] = "vistello.exe";
 
 // One make: the recipe, the files it opened and what it has stored so far.
 struct MakeRun {
@@ -69,27 +70,8 @@ bool storeTexts(ToolContext& tool, MakeRun& run, std::string& problem) {
 
 // ---- inputs --------------------------------------------------------------------------------
 
-std::string defaultStubPath(ToolContext& tool) {
-    const std::string folder = tool.files.toolFolder();
-    if (!folder.empty()) {
-        const std::string beside = tool.files.joinPath(folder, stubName);
-        if (tool.files.examineTarget(beside).kind != TargetKind::absent) return beside;
-    }
-    return VISTELLO_DEFAULT_STUB;
-}
-
-bool openStub(ToolContext& tool, MakeRun& run, std::string& problem) {
-    const bool given = run.recipe.stubPath.has_value();
-    const std::string path = given ? *run.recipe.stubPath : defaultStubPath(tool);
-    if (!openRunInput(tool.files, "the stub", path, maxPackageOffset, "the 2147483647 bytes the program can seek past",
-                      run.stub, problem)) {
-        if (!given) problem += " (build the Windows program or give --stub PATH)";
-        return false;
-    }
-    ProgramFile stub;
-    if (readProgramFile(*run.stub.file, stub, problem) && checkStub(stub, problem)) return true;
-    problem = displayUtf8(path) + ": " + problem;
-    return false;
+bool openTheStub(ToolContext& tool, MakeRun& run, std::string& problem) {
+    return openStub(tool, run.recipe.stubPath ? &*run.recipe.stubPath : nullptr, run.stub, problem);
 }
 
 // An enclosed file's stored name: its own name, in code page 932, as Windows takes file names.
@@ -164,11 +146,12 @@ bool writeOutput(ToolContext& tool, MakeRun& run, MakeOutcome& outcome, std::str
     }
     auto output = tool.files.createOutput(run.recipe.outputPath, problem);
     if (!output || !writeProgram(*output, *run.stub.file, run.content, files, outcome.packageBytes, problem) ||
-        !output->finish(problem) || !output->commit(problem))
+        !output->finish(problem) || !commitOutput(*output, run.recipe.noClobber, problem))
         return false;
     outcome.stubBytes = run.stub.file->size();
     outcome.pictureBytes = run.content.picture.size();
     outcome.enclosedFiles = run.enclosed.size();
+    outcome.outputPathProblem = programPathProblem(tool.files.fullPath(run.recipe.outputPath));
     return true;
 }
 
@@ -176,7 +159,7 @@ bool make(ToolContext& tool, MakeRun& run, MakeOutcome& outcome, std::string& pr
     if (!storeTexts(tool, run, problem)) return false;
     if (!openRunInput(tool.files, "the picture", run.recipe.picturePath, maxItemBytes,
                       "the 2147483647 bytes a package holds", run.picture, problem) ||
-        !openStub(tool, run, problem) || !openEnclosed(tool, run, problem))
+        !openTheStub(tool, run, problem) || !openEnclosed(tool, run, problem))
         return false;
     const auto inputs = allInputs(run);
     const std::string& output = run.recipe.outputPath;

@@ -22,7 +22,7 @@ struct MakeRecipe {
     PackageContent content;
     std::optional<std::string> commentFilePath;  // the comment is read from this UTF-8 file instead
     std::string picturePath;
-    std::optional<std::string> stubPath;  // none: vistello.exe beside the tool, else the Windows build's
+    std::optional<std::string> stubPath;  // none: the tool's own stub (see stub_choice.h)
     std::string outputPath;
     std::vector<std::string> enclosedPaths;  // each stored under its own name
     bool force = false;           // pack a picture the program would not show whole
@@ -41,6 +41,9 @@ struct MakeOutcome {
     uint64_t packageBytes = 0;
     uint64_t pictureBytes = 0;
     size_t enclosedFiles = 0;
+    // Why the picture program will not start where it was written (a path the program cannot
+    // take), or empty.
+    std::string outputPathProblem;
     std::string problem;  // why makeProgram failed
 };
 

@@ -46,7 +46,7 @@ bool targetAllowed(const TargetState& state, const std::string& shownPath, std::
     case TargetKind::file: break;
     }
     for (const RunInput* input : inputs) {
-        if (input && input->file && input->file->identity() == state.identity) {
+        if (input && input->file && input->file->identity() != FileIdentity{} && input->file->identity() == state.identity) {
             problem = shown + " is the same file as " + input->role + " " + displayUtf8(input->path) +
                       ": writing it would destroy the input";
             return false;
@@ -61,6 +61,10 @@ bool targetAllowed(const TargetState& state, const std::string& shownPath, std::
         return false;
     }
     return true;
+}
+
+bool commitOutput(OutputFile& output, bool noClobber, std::string& problem) {
+    return noClobber ? output.commitNew(problem) : output.commit(problem);
 }
 
 }  // namespace vistello::tools

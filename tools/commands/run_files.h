@@ -32,8 +32,13 @@ struct RunInput {
 
 // False with the reason when the target state (of the path shown as shownPath) may not be
 // written: one of inputs, a read-only file, something that is not a file, or any existing file
-// when noClobber is set.
+// when noClobber is set. An input that is no file of its own (the stub built into the tool)
+// is no file an output could be.
 [[nodiscard]] bool targetAllowed(const TargetState& state, const std::string& shownPath,
                                  std::span<const RunInput* const> inputs, bool noClobber, std::string& problem);
+
+// Puts a finished output in its target's place; with noClobber only while nothing has the
+// target's name, so a file that appeared there during the run is not replaced either.
+[[nodiscard]] bool commitOutput(OutputFile& output, bool noClobber, std::string& problem);
 
 }  // namespace vistello::tools

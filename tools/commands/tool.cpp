@@ -53,6 +53,8 @@ int unknownCommand(ToolContext& tool, const std::string& name) {
 
 }  // namespace
 
+bool isToolWord(std::string_view word) { return word.starts_with('-') || word == "help" || findCommand(word) != nullptr; }
+
 int runTool(std::span<const std::string> arguments, ToolContext& tool) {
     if (arguments.empty()) {
         tool.console.err(toolHelp);

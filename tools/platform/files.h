@@ -1,6 +1,6 @@
 #pragma once
-// The tool's one way to files, behind which each platform sits (tools/posix/posix_files.cpp;
-// the Windows tool implements the same classes on the wide-character API). Paths are UTF-8.
+// The tool's one way to files, behind which each platform sits (tools/posix/posix_files.cpp,
+// tools/win32/win32_files.cpp on the wide-character API). Paths are UTF-8.
 //
 // What every implementation guarantees:
 //  - inputs are regular files whose size is known when they are opened; pipes, devices and
@@ -45,6 +45,9 @@ public:
     [[nodiscard]] virtual bool finish(std::string& problem) = 0;
     // Puts the finished file in the target's place.
     [[nodiscard]] virtual bool commit(std::string& problem) = 0;
+    // Puts it there only while nothing has that name, in one step: when something appeared
+    // there since the run looked, that stays and the commit fails.
+    [[nodiscard]] virtual bool commitNew(std::string& problem) = 0;
 };
 
 enum class TargetKind : uint8_t {
@@ -90,6 +93,9 @@ public:
     virtual std::string fileName(const std::string& path) const = 0;
     // The folder the running tool lies in, or empty when the system does not say.
     virtual std::string toolFolder() const = 0;
+    // The full path that path names from the current folder (links not resolved), as the
+    // system spells it; path itself when the system does not say.
+    virtual std::string fullPath(const std::string& path) const = 0;
     virtual std::string joinPath(const std::string& folder, const std::string& name) const = 0;
 };
 

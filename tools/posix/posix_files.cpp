@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -165,6 +167,29 @@ public:
             problem = failure(path_, "replace", errno);
             return false;
         }
+        return markCommitted();
+    }
+
+    // A rename that refuses to replace; where the file system has no such rename, a hard link
+    // (made only where nothing has the name) and then the temporary's own name goes.
+    bool commitNew(std::string& problem) override {
+        if (renameat2(folder_.get(), temporary_.c_str(), folder_.get(), target_.c_str(), RENAME_NOREPLACE) == 0)
+            return markCommitted();
+        int error = errno;
+        if (error == EINVAL || error == ENOSYS) {
+            if (linkat(folder_.get(), temporary_.c_str(), folder_.get(), target_.c_str(), 0) == 0) {
+                (void)unlinkat(folder_.get(), temporary_.c_str(), 0);
+                return markCommitted();
+            }
+            error = errno;
+        }
+        problem = error == EEXIST ? displayUtf8(path_) + " appeared while the tool wrote it, so it is not replaced"
+                                  : failure(path_, "create", error);
+        return false;
+    }
+
+private:
+    bool markCommitted() {
         committed_ = true;
         untrack(token_);
         token_ = -1;
@@ -172,7 +197,6 @@ public:
         return true;
     }
 
-private:
     Descriptor folder_;
     std::string temporary_;
     std::string target_;
@@ -355,6 +379,12 @@ std::string PosixFileSystem::toolFolder() const {
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
     if (length <= 0) return {};
     return folderPart(std::string(buffer.data(), size_t(length)));
+}
+
+std::string PosixFileSystem::fullPath(const std::string& path) const {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.lexically_normal().string();
 }
 
 std::string PosixFileSystem::joinPath(const std::string& folder, const std::string& name) const {

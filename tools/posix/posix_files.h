@@ -13,6 +13,7 @@ public:
     [[nodiscard]] std::unique_ptr<OutputFolder> openFolder(const std::string& path, std::string& problem) override;
     std::string fileName(const std::string& path) const override;
     std::string toolFolder() const override;
+    std::string fullPath(const std::string& path) const override;
     std::string joinPath(const std::string& folder, const std::string& name) const override;
 };
 
