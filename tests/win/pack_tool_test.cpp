@@ -231,6 +231,33 @@ TEST_F(PackTool, ADroppedPictureWithANameBeyondCodePage932IsPackedWithWarnings) 
     EXPECT_TRUE(existsWide(folder_.file(L"café.exe")));
 }
 
+// The picture check's verdict comes in the box: a refusal with what the program would show,
+// and a warning with what to do.
+TEST_F(PackTool, ADroppedPictureTheCheckRefusesOrWarnsAboutIsReported) {
+    writeWide(folder_.file(L"cut.jpg"), {picture_.begin(), picture_.begin() + std::ptrdiff_t(picture_.size() / 2)});
+    ToolProcess refused(tool_, {folder_.file(L"cut.jpg")});
+    const std::wstring refusal = refused.answerMessageBox();
+    ASSERT_TRUE(refused.ended());
+    EXPECT_EQ(refused.exitCode(), 1u);
+    EXPECT_TRUE(contains(refusal, L"ピクチャープログラムは作られませんでした。")) << refusal;
+    EXPECT_TRUE(contains(refusal, L"the program would not show this picture whole: the file is cut short")) << refusal;
+    EXPECT_TRUE(contains(refusal, L"; it would show ")) << refusal;
+    EXPECT_FALSE(existsWide(folder_.file(L"cut.exe")));
+
+    // An Exif orientation of 6 (turned 90 degrees) in an APP1 segment after SOI.
+    std::vector<uint8_t> turned = picture_;
+    const std::vector<uint8_t> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
+                                       0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0};
+    turned.insert(turned.begin() + 2, exif.begin(), exif.end());
+    writeWide(folder_.file(L"turned.jpg"), turned);
+    ToolProcess warned(tool_, {folder_.file(L"turned.jpg")});
+    const std::wstring warning = warned.answerMessageBox();
+    ASSERT_TRUE(warned.ended());
+    EXPECT_EQ(warned.exitCode(), 0u);
+    EXPECT_TRUE(contains(warning, L"warning: " + folder_.file(L"turned.jpg") + L": its Exif orientation is 6")) << warning;
+    EXPECT_TRUE(existsWide(folder_.file(L"turned.exe")));
+}
+
 TEST_F(PackTool, ABadDropIsAnsweredWithHowToUseTheTool) {
     CreateDirectoryW(folder_.file(L"写真").c_str(), nullptr);
     writeWide(folder_.file(L"メモ.txt"), {'h', 'i'});
