@@ -153,6 +153,10 @@ ToolRun PackCli::runTool(Tool tool, std::vector<std::string> args, RunLimits lim
         signal(SIGXFSZ, savedSignal);
     }
     ToolRun result = finish(pid);
+    // The tool says why whenever it fails; silence means the run ended before it (Wine).
+    if (result.status != 0 && result.out.empty() && result.err.empty())
+        result.err = "(no output at all: exit status " + std::to_string(result.status) + ", signal " +
+                     std::to_string(result.signal) + ", " + std::to_string(result.seconds) + " s)";
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     return result;
 }

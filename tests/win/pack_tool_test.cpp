@@ -304,6 +304,34 @@ TEST_F(PackTool, WithAConsoleOfItsOwnItAnswersInAMessageBox) {
     EXPECT_EQ(tool.exitCode(), 0u);
 }
 
+// Started from a console its user shares, the tool writes there in Unicode whatever the
+// console's code page (here 437, which has no Japanese), and keeps the console. The test
+// process takes a console for it, which changes how Wine starts its later children: this suite
+// runs in a process of its own (tests/win/CMakeLists.txt).
+using ToolOnAConsole = PackTool;
+
+TEST_F(ToolOnAConsole, ItWritesUnicodeWhateverTheCodePage) {
+    writeWide(folder_.file(L"夕焼け.jpg"), picture_);
+    FreeConsole();  // whatever console the test runs with
+    ASSERT_TRUE(AllocConsole()) << GetLastError();
+    SetConsoleOutputCP(437);
+    ToolProcess tool(tool_, {L"make", folder_.file(L"夕焼け.jpg"), L"-o", folder_.file(L"夕焼け.exe")});
+    ASSERT_TRUE(tool.ended());
+    EXPECT_EQ(tool.exitCode(), 0u);
+    const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    GetConsoleScreenBufferInfo(screen, &info);
+    std::wstring shown(size_t(info.dwSize.X) * 4, L' ');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(screen, shown.data(), DWORD(shown.size()), COORD{0, 0}, &read);
+    CloseHandle(screen);
+    FreeConsole();
+    EXPECT_TRUE(contains(shown, L"wrote ")) << std::string(shown.begin(), shown.end());
+    EXPECT_TRUE(contains(shown, L"夕焼け.exe: stub ")) << "the Japanese name as it is";
+    EXPECT_FALSE(findDialog(tool.id(), nullptr, 0ms)) << "no message box: the output went to the console";
+}
+
 // Run by another Windows program with its output in a file: Unicode arguments whatever the
 // code page, UTF-8 output, the same file behind a hard link, a read-only target.
 TEST_F(PackTool, RunByAWindowsProgramItTakesUnicodeAndKnowsTheSameFile) {
