@@ -46,7 +46,7 @@ TEST_F(Files, AFailedWriteKeepsTheOldFile) {
              {"extract", "prev.exe", "--picture", "pic2.jpg", "--files", "out"},
              {"decode", "pic.jpg", "prev.exe"}}) {
         SCOPED_TRACE(args[0]);
-        const ToolRun result = run(args, {500 << 10});
+        const ToolRun result = run(args, {200 << 10});
         EXPECT_EQ(result.status, 1) << result.err;
         EXPECT_EQ(result.signal, 0) << "the file-size signal does not end the tool";
         EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
