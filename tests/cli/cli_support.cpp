@@ -42,6 +42,27 @@ void requirePrograms(std::initializer_list<const char*> programs) {
     }
 }
 
+Tool toolUnderTest() {
+    const char* tool = std::getenv("VISTELLO_CLI_TOOL");
+    return tool && std::string(tool) == "windows" ? Tool::windows : Tool::native;
+}
+
+namespace {
+
+// The Wine prefix the Windows tool runs in, made once per test process.
+const std::string& winePrefix() {
+    static const std::string prefix = [] {
+        const char* given = std::getenv("WINEPREFIX");
+        std::string path = given && *given ? given : VISTELLO_DEFAULT_WINEPREFIX;
+        const std::string prepare = std::string("'" VISTELLO_SOURCE_DIR "/scripts/wine-prefix.sh' '") + path + "'";
+        EXPECT_EQ(std::system(prepare.c_str()), 0) << "the Wine prefix " << path << " cannot be made";
+        return path;
+    }();
+    return prefix;
+}
+
+}  // namespace
+
 void PackCli::SetUp() {
     ASSERT_GT(realStub().size(), 100000u) << VISTELLO_STUB_PATH
                                           << " is missing: build the Windows program first (cmake --build --preset windows)";
@@ -60,8 +81,17 @@ void PackCli::TearDown() {
     fs::remove_all(dir_, ignored);
 }
 
-pid_t PackCli::start(std::vector<std::string> args) const {
-    args.insert(args.begin(), VISTELLO_PACK_PATH);
+pid_t PackCli::start(std::vector<std::string> args, Tool tool) const {
+    args.insert(args.begin(), tool == Tool::windows ? VISTELLO_PACK_EXE_PATH : VISTELLO_PACK_PATH);
+    return startProgram(std::move(args));
+}
+
+pid_t PackCli::startProgram(std::vector<std::string> args) const {
+    const bool underWine = args[0].ends_with(".exe");
+    if (underWine) {
+        (void)winePrefix();
+        args.insert(args.begin(), "wine");
+    }
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -73,11 +103,18 @@ pid_t PackCli::start(std::vector<std::string> args) const {
         dup2(outFd, 1);
         dup2(errFd, 2);
         if (chdir(dir_.c_str()) != 0) _exit(127);
-        execv(argv[0], argv.data());
+        if (underWine) {
+            setenv("WINEPREFIX", winePrefix().c_str(), 1);
+            setenv("WINEDEBUG", "-all", 1);
+            setenv("LC_ALL", "ja_JP.UTF-8", 1);
+        }
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     return pid;
 }
+
+ToolRun PackCli::runProgram(std::vector<std::string> args) const { return finish(startProgram(std::move(args))); }
 
 ToolRun PackCli::finish(pid_t pid) const {
     ToolRun result;
@@ -95,11 +132,14 @@ ToolRun PackCli::finish(pid_t pid) const {
     return result;
 }
 
-ToolRun PackCli::run(std::vector<std::string> args, RunLimits limits) const {
+ToolRun PackCli::runTool(Tool tool, std::vector<std::string> args, RunLimits limits) const {
+    // Under a file-size limit the Wine server must already run: started by the limited
+    // process, it would inherit the limit for the prefix's own files.
+    if (limits.fileSizeBytes != 0 && tool == Tool::windows) (void)finish(start({"--version"}, tool));
     const auto began = std::chrono::steady_clock::now();
     pid_t pid = 0;
     if (limits.fileSizeBytes == 0) {
-        pid = start(std::move(args));
+        pid = start(std::move(args), tool);
     } else {
         // The limit applies to the tool only: set in this process around the fork, then restored.
         rlimit saved{};
@@ -108,11 +148,15 @@ ToolRun PackCli::run(std::vector<std::string> args, RunLimits limits) const {
         limited.rlim_cur = limits.fileSizeBytes;
         const auto savedSignal = signal(SIGXFSZ, SIG_IGN);  // for this process's own output files
         setrlimit(RLIMIT_FSIZE, &limited);
-        pid = start(std::move(args));
+        pid = start(std::move(args), tool);
         setrlimit(RLIMIT_FSIZE, &saved);
         signal(SIGXFSZ, savedSignal);
     }
     ToolRun result = finish(pid);
+    // The tool says why whenever it fails; silence means the run ended before it (Wine).
+    if (result.status != 0 && result.out.empty() && result.err.empty())
+        result.err = "(no output at all: exit status " + std::to_string(result.status) + ", signal " +
+                     std::to_string(result.signal) + ", " + std::to_string(result.seconds) + " s)";
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     return result;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // vistello-pack run as its users run it: as a process in a folder of its own, judged by exit
-// status, output, the files it leaves and the resources it took. The stub is the Windows
+// status, output, the files it leaves and the resources it took. The same tests run the Linux
+// tool and, with VISTELLO_CLI_TOOL=windows, vistello-pack.exe under Wine (with LC_ALL=ja_JP.UTF-8,
+// so its ANSI code page is 932, in the prefix WINEPREFIX names). The stub is the Windows
 // build's real vistello.exe; pictures are made at test time with the reference programs
 // (cjpeg, djpeg, jpegtran, ImageMagick), and a test that needs a missing one fails.
 #include <gtest/gtest.h>
@@ -24,6 +26,15 @@ struct ToolRun {
     double seconds = 0;
 };
 
+enum class Tool { native, windows };
+
+// The tool the tests run by default (VISTELLO_CLI_TOOL).
+Tool toolUnderTest();
+
+// The exit status of vistello-pack.exe ended by Ctrl+C (STATUS_CONTROL_C_EXIT) as a Linux
+// process status: its low byte.
+inline constexpr int controlCExitStatus = 0x3A;
+
 struct RunLimits {
     uint64_t fileSizeBytes = 0;  // RLIMIT_FSIZE for the tool; 0: none
 };
@@ -42,9 +53,19 @@ protected:
     void TearDown() override;
 
     fs::path path(const std::string& name) const { return dir_ / name; }
-    ToolRun run(std::vector<std::string> args, RunLimits limits = {}) const;
+    bool windows() const { return tool_ == Tool::windows; }
+    // A folder and a name as the tool joins them itself (with a backslash on Windows).
+    std::string joined(const std::string& folder, const std::string& name) const {
+        return folder + (windows() ? "\\" : "/") + name;
+    }
+    ToolRun run(std::vector<std::string> args, RunLimits limits = {}) const { return runTool(tool_, std::move(args), limits); }
+    ToolRun runTool(Tool tool, std::vector<std::string> args, RunLimits limits = {}) const;
     // Starts the tool and returns at once; finish waits for it.
-    pid_t start(std::vector<std::string> args) const;
+    pid_t start(std::vector<std::string> args, Tool tool) const;
+    pid_t start(std::vector<std::string> args) const { return start(std::move(args), tool_); }
+    // Starts args[0] with the rest as its arguments; a program ending in ".exe" under Wine.
+    pid_t startProgram(std::vector<std::string> args) const;
+    ToolRun runProgram(std::vector<std::string> args) const;
     ToolRun finish(pid_t pid) const;
     // Runs a shell command in the test's folder; a missing reference program fails the test.
     void shell(const std::string& command) const;
@@ -55,6 +76,7 @@ protected:
     // Every name in the test's folder (recursively), sorted; for "nothing else was written".
     std::vector<std::string> listing() const;
 
+    Tool tool_ = toolUnderTest();
     fs::path dir_;
     std::vector<uint8_t> picture_;  // pic.jpg: the shipped sample, which the program shows whole
 };

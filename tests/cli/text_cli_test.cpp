@@ -50,6 +50,8 @@ TEST_F(Text, AnUnstorableCharacterIsNamedWithItsOptionAndPlace) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        // Windows hands arguments over as UTF-16, so no argument there is ill-formed UTF-8.
+        if (windows() && std::string(c.name) == "not UTF-8") continue;
         std::vector<std::string> args = {"make", "--stub", "stub.exe", "pic.jpg", "-o", "o.exe"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const ToolRun result = run(args);
@@ -118,6 +120,8 @@ TEST_F(Text, EnclosedNamesFollowTheWindowsRules) {
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.file);
+        // On Windows a backslash in a path separates folders: the name is the part behind it.
+        if (windows() && std::string(c.file) == "a\\b.txt") continue;
         writeText(path("n") / c.file, "x");
         const ToolRun result = run({"make", "--stub", "stub.exe", "pic.jpg", "-o", "o.exe", "--enclose", std::string("n/") + c.file});
         EXPECT_EQ(result.status, 1);

@@ -1,9 +1,10 @@
 #include "win32/drop_mode.h"
 
 #include <array>
+#include <string_view>
 #include <vector>
 
-#include "platform/collected_console.h"
+#include "commands/make_program.h"
 #include "text/author_text.h"
 #include "text/display_text.h"
 #include "text/utf8.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr int mostNumberedNames = 9999;  // "name (9999).exe"
 constexpr char madeHeading[] = "ピクチャープログラムを作りました。\nThe picture program is made:\n\n";
 constexpr char refusedHeading[] = "ピクチャープログラムは作られませんでした。\nNo picture program was made:\n\n";
-constexpr char commandPrefix[] = "vistello-pack make: ";
+constexpr std::string_view titleOption = "--title: ";
 
 bool startsLikeAPicture(const std::array<uint8_t, 2>& start) {
     return (start[0] == 0xFF && start[1] == 0xD8) || (start[0] == 'B' && start[1] == 'M');
@@ -70,24 +71,28 @@ std::string titleFrom(const std::string& stem, std::vector<std::string>& notes) 
     return title;
 }
 
-// make's settings for a dropped picture: the title, and every other setting as make leaves it.
+// What a dropped picture becomes: make's defaults but for the title, never over another file.
 // (Fitting a picture larger than the screen would be chosen here too.)
-std::vector<std::string> makeArguments(const std::string& picture, const std::string& program, const std::string& title) {
-    return {"make", "--title=" + title, "--no-clobber", "--output=" + program, "--", picture};
+MakeRecipe dropRecipe(const std::string& picture, const std::string& program, const std::string& title) {
+    MakeRecipe recipe;
+    recipe.content.windowTitle = title;
+    recipe.picturePath = picture;
+    recipe.outputPath = program;
+    recipe.noClobber = true;
+    return recipe;
 }
 
-// make's remarks without its "vistello-pack make: " in front, one per line.
-std::string remarksOf(const std::string& err, bool& warned) {
+// The check's warnings and notes, and where the program cannot start, one per line.
+std::string remarksOf(const MakeRecipe& recipe, const MakeOutcome& outcome, const std::vector<std::string>& titleNotes) {
     std::string remarks;
-    for (size_t at = 0; at < err.size();) {
-        size_t end = err.find('\n', at);
-        if (end == std::string::npos) end = err.size();
-        std::string line = err.substr(at, end - at);
-        if (line.starts_with(commandPrefix)) line.erase(0, sizeof commandPrefix - 1);
-        if (line.starts_with("warning:")) warned = true;
-        if (!line.empty()) remarks += line + "\n";
-        at = end + 1;
+    for (const auto& warning : outcome.warnings) remarks += "warning: " + displayUtf8(recipe.picturePath) + ": " + warning + "\n";
+    if (!outcome.outputPathProblem.empty())
+        remarks += "warning: " + displayUtf8(recipe.outputPath) + ": " + outcome.outputPathProblem + "\n";
+    for (std::string note : outcome.notes) {
+        if (note.starts_with(titleOption)) note.replace(0, titleOption.size(), "the window title: ");
+        remarks += "note: " + note + "\n";
     }
+    for (const auto& note : titleNotes) remarks += note + "\n";
     return remarks;
 }
 
@@ -120,18 +125,16 @@ int runDrop(std::span<const std::string> arguments, ToolContext& tool) {
     std::vector<std::string> notes;
     const std::string title = titleFrom(stemOf(tool.files.fileName(picture)), notes);
 
-    CollectedConsole report;
-    ToolContext made{tool.files, report, tool.builtInStub};
-    const int status = runToolCatchingFailures(makeArguments(picture, program, title), made);
-    bool warned = false;
-    std::string remarks = remarksOf(report.errText(), warned);
-    for (const auto& note : notes) remarks += note + "\n";
-    if (status != exitSuccess) {
-        showMessageBox(refusedHeading + remarks, BoxKind::error);
-        return status;
+    const MakeRecipe recipe = dropRecipe(picture, program, title);
+    MakeOutcome outcome;
+    if (!makeProgram(tool, recipe, outcome)) {
+        showMessageBox(refusedHeading + outcome.problem + "\n\n" + remarksOf(recipe, outcome, notes), BoxKind::error);
+        return exitBadInput;
     }
-    const std::string shown = displayUtf8(tool.files.fullPath(program));
-    showMessageBox(madeHeading + shown + (remarks.empty() ? "" : "\n\n" + remarks), warned ? BoxKind::warning : BoxKind::information);
+    const std::string remarks = remarksOf(recipe, outcome, notes);
+    const bool warned = !outcome.warnings.empty() || !outcome.outputPathProblem.empty();
+    showMessageBox(madeHeading + displayUtf8(tool.files.fullPath(program)) + (remarks.empty() ? "" : "\n\n" + remarks),
+                   warned ? BoxKind::warning : BoxKind::information);
     return exitSuccess;
 }
 

@@ -216,8 +216,7 @@ std::string joinShown(const std::string& folder, const std::string& name) {
 
 class Win32Folder final : public OutputFolder {
 public:
-    Win32Folder(UniqueFileHandle handle, std::wstring path, std::string shown)
-        : handle_(std::move(handle)), path_(std::move(path)), shown_(std::move(shown)) {}
+    Win32Folder(std::wstring path, std::string shown) : path_(std::move(path)), shown_(std::move(shown)) {}
     ~Win32Folder() override {
         for (const auto& made : made_) untrack(made.token);
     }
@@ -241,8 +240,9 @@ public:
             created = true;
             made_.push_back({name, track(child, TrackedKind::folder)});
         }
-        // Looked at again through the open handle, which is what the checks hold for.
-        UniqueFileHandle opened = openToLook(child, false);
+        // Looked at again through a handle, which is what the checks hold for. (It is not kept
+        // open: a folder with an open handle could not be removed when the run is undone.)
+        const UniqueFileHandle opened = openToLook(child, false);
         if (!opened) {
             problem = failure(pathOf(name), "open the folder", GetLastError());
             return nullptr;
@@ -256,7 +256,7 @@ public:
             problem = displayUtf8(pathOf(name)) + " exists and is not a folder";
             return nullptr;
         }
-        return std::make_unique<Win32Folder>(std::move(opened), child, pathOf(name));
+        return std::make_unique<Win32Folder>(child, pathOf(name));
     }
 
     TargetState examine(const std::string& name) override { return stateOf(childPath(name), false); }
@@ -287,7 +287,6 @@ private:
         return displayUtf8(pathOf(name)) + " is a junction or symbolic link; links below the folder are never followed";
     }
 
-    UniqueFileHandle handle_;  // kept open while the run writes below it
     std::wstring path_;
     std::string shown_;
     std::vector<Made> made_;
@@ -339,7 +338,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::createOutput(const std::string& pat
 
 std::unique_ptr<OutputFolder> Win32FileSystem::openFolder(const std::string& path, std::string& problem) {
     const std::wstring wide = extendedPath(path);
-    UniqueFileHandle folder = openToLook(wide, true);
+    const UniqueFileHandle folder = openToLook(wide, true);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!folder) {
         problem = failure(path, "open the folder", GetLastError());
@@ -349,12 +348,14 @@ std::unique_ptr<OutputFolder> Win32FileSystem::openFolder(const std::string& pat
         problem = displayUtf8(path) + " is not a folder";
         return nullptr;
     }
-    return std::make_unique<Win32Folder>(std::move(folder), wide, path);
+    return std::make_unique<Win32Folder>(wide, path);
 }
 
 std::string Win32FileSystem::fileName(const std::string& path) const {
-    const size_t at = path.find_last_of("\\/:");
-    return at == std::string::npos ? path : path.substr(at + 1);
+    const size_t at = path.find_last_of("\\/");
+    if (at != std::string::npos) return path.substr(at + 1);
+    const bool driveRelative = path.size() >= 2 && path[1] == ':';  // "C:picture.jpg"
+    return driveRelative ? path.substr(2) : path;
 }
 
 std::string Win32FileSystem::toolFolder() const {

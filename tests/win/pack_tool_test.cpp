@@ -1,0 +1,373 @@
+// vistello-pack.exe as Windows users start it: a picture dropped on the tool copied alone into
+// a folder, a bad drop, a double-click, a start from Explorer with arguments (a console of its
+// own); and run by another Windows program with Unicode arguments, over a hard link made with
+// CreateHardLinkW and a read-only file. Everything is observed from outside, as a user would.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "picture_programs.h"
+#include "program_observer.h"
+#include "program_runner.h"
+
+namespace vistello::test {
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring text(size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), text.data(), size);
+    return text;
+}
+
+// The built tool: CMake gives the Unix path, which Wine shows on drive Z:.
+std::wstring builtToolPath() {
+    std::wstring path = L"Z:" + wide(VISTELLO_PACK_EXE_PATH);
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+std::vector<uint8_t> readWide(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    bytes.resize(size_t(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() && (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &got, nullptr) || got != bytes.size())) bytes.clear();
+    CloseHandle(file);
+    return bytes;
+}
+
+void writeWide(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD put = 0;
+    if (!bytes.empty()) {
+        EXPECT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &put, nullptr));
+    }
+    CloseHandle(file);
+}
+
+bool existsWide(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The names in a folder, sorted.
+std::vector<std::wstring> namesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void removeTree(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        for (const auto& name : namesIn(path)) removeTree(path + L"\\" + name);
+        RemoveDirectoryW(path.c_str());
+    } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+}
+
+// An empty folder under the temporary folder, removed with everything in it.
+class WideScratch {
+public:
+    WideScratch() {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        static int counter = 0;
+        path_ = std::wstring(temp) + L"vistello-pack-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(++counter);
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~WideScratch() { removeTree(path_); }
+    WideScratch(const WideScratch&) = delete;
+    WideScratch& operator=(const WideScratch&) = delete;
+    std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+std::wstring quotedWide(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// A process started with a wide command line, as Explorer and other programs start one;
+// optionally with standard output and error in a file, or with a console of its own.
+class ToolProcess {
+public:
+    ToolProcess(const std::wstring& program, const std::vector<std::wstring>& arguments, DWORD flags = 0,
+                const std::wstring& outputFile = L"") {
+        std::wstring commandLine = quotedWide(program);
+        for (const auto& argument : arguments) commandLine += L" " + quotedWide(argument);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        HANDLE output = INVALID_HANDLE_VALUE;
+        if (!outputFile.empty()) {
+            output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+            startup.hStdOutput = output;
+            startup.hStdError = output;
+        }
+        PROCESS_INFORMATION info{};
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE, flags,
+                           nullptr, nullptr, &startup, &info)) {
+            CloseHandle(info.hThread);
+            process_ = info.hProcess;
+            id_ = info.dwProcessId;
+        }
+        if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+    }
+    ~ToolProcess() {
+        if (!process_) return;
+        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
+        CloseHandle(process_);
+    }
+    ToolProcess(const ToolProcess&) = delete;
+    ToolProcess& operator=(const ToolProcess&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    DWORD id() const { return id_; }
+    bool ended(std::chrono::milliseconds deadline = 15s) const {
+        return WaitForSingleObject(process_, DWORD(deadline.count())) == WAIT_OBJECT_0;
+    }
+    DWORD exitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_, &code);
+        return code;
+    }
+    // The tool's message box: its text, after which it is answered with OK.
+    std::wstring answerMessageBox() const {
+        const HWND box = findDialog(id_, nullptr, 20s);
+        if (!box) return L"(no message box)";
+        EXPECT_EQ(windowText(box), L"vistello-pack");
+        const std::wstring text = messageBoxText(box);
+        pressButton(box, IDOK);
+        return text;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+// The picture program a drop made: its caption and client size, as it runs.
+void expectProgramShows(const std::wstring& program, const std::wstring& caption) {
+    RunningProgram run(cp932(program));
+    ASSERT_TRUE(run.started());
+    const HWND window = run.waitForWindow(15s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(windowText(window), caption);
+    const SIZE size = clientSize(window);
+    EXPECT_EQ(size.cx, 480);
+    EXPECT_EQ(size.cy, 360);
+    run.close();
+    EXPECT_TRUE(run.waitForExit(15s));
+}
+
+class PackTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tool_ = folder_.file(L"vistello-pack.exe");
+        ASSERT_TRUE(CopyFileW(builtToolPath().c_str(), tool_.c_str(), TRUE)) << "the built vistello-pack.exe is missing";
+        picture_ = samplePicture();
+    }
+    WideScratch folder_;
+    std::wstring tool_;
+    std::vector<uint8_t> picture_;
+};
+
+TEST_F(PackTool, ADroppedPictureBecomesAProgramBesideItNeverOverAnother) {
+    const std::wstring picture = folder_.file(L"夕焼け.jpg");
+    writeWide(picture, picture_);
+    ToolProcess first(tool_, {picture});
+    ASSERT_TRUE(first.started());
+    const std::wstring made = first.answerMessageBox();
+    EXPECT_TRUE(contains(made, L"ピクチャープログラムを作りました。")) << made;
+    EXPECT_TRUE(contains(made, folder_.file(L"夕焼け.exe"))) << made;
+    ASSERT_TRUE(first.ended());
+    EXPECT_EQ(first.exitCode(), 0u);
+    EXPECT_EQ(namesIn(folder_.path()), (std::vector<std::wstring>{L"vistello-pack.exe", L"夕焼け.exe", L"夕焼け.jpg"}));
+    expectProgramShows(folder_.file(L"夕焼け.exe"), L"夕焼け");
+
+    const auto firstProgram = readWide(folder_.file(L"夕焼け.exe"));
+    ToolProcess second(tool_, {picture});
+    const std::wstring again = second.answerMessageBox();
+    EXPECT_TRUE(contains(again, folder_.file(L"夕焼け (2).exe"))) << again;
+    ASSERT_TRUE(second.ended());
+    EXPECT_EQ(second.exitCode(), 0u);
+    EXPECT_EQ(readWide(folder_.file(L"夕焼け.exe")), firstProgram) << "the first program is left as it was";
+    EXPECT_EQ(readWide(folder_.file(L"夕焼け (2).exe")), firstProgram) << "the same picture, the same settings";
+    expectProgramShows(folder_.file(L"夕焼け (2).exe"), L"夕焼け");
+}
+
+// A name code page 932 cannot hold: the title shows "?" for it, and the box warns that the
+// program will not start from a path that holds it.
+TEST_F(PackTool, ADroppedPictureWithANameBeyondCodePage932IsPackedWithWarnings) {
+    writeWide(folder_.file(L"café.jpg"), picture_);
+    ToolProcess drop(tool_, {folder_.file(L"café.jpg")});
+    const std::wstring text = drop.answerMessageBox();
+    ASSERT_TRUE(drop.ended());
+    EXPECT_EQ(drop.exitCode(), 0u);
+    EXPECT_TRUE(contains(text, L"warning: " + folder_.file(L"café.exe") + L": its full path holds 'é' (U+00E9)")) << text;
+    EXPECT_TRUE(contains(text, L"note: the window title shows ? for 'é' (U+00E9)")) << text;
+    EXPECT_TRUE(existsWide(folder_.file(L"café.exe")));
+}
+
+// The picture check's verdict comes in the box: a refusal with what the program would show,
+// and a warning with what to do.
+TEST_F(PackTool, ADroppedPictureTheCheckRefusesOrWarnsAboutIsReported) {
+    writeWide(folder_.file(L"cut.jpg"), {picture_.begin(), picture_.begin() + std::ptrdiff_t(picture_.size() / 2)});
+    ToolProcess refused(tool_, {folder_.file(L"cut.jpg")});
+    const std::wstring refusal = refused.answerMessageBox();
+    ASSERT_TRUE(refused.ended());
+    EXPECT_EQ(refused.exitCode(), 1u);
+    EXPECT_TRUE(contains(refusal, L"ピクチャープログラムは作られませんでした。")) << refusal;
+    EXPECT_TRUE(contains(refusal, L"the program would not show this picture whole: the file is cut short")) << refusal;
+    EXPECT_TRUE(contains(refusal, L"; it would show ")) << refusal;
+    EXPECT_FALSE(existsWide(folder_.file(L"cut.exe")));
+
+    // An Exif orientation of 6 (turned 90 degrees) in an APP1 segment after SOI.
+    std::vector<uint8_t> turned = picture_;
+    const std::vector<uint8_t> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
+                                       0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0};
+    turned.insert(turned.begin() + 2, exif.begin(), exif.end());
+    writeWide(folder_.file(L"turned.jpg"), turned);
+    ToolProcess warned(tool_, {folder_.file(L"turned.jpg")});
+    const std::wstring warning = warned.answerMessageBox();
+    ASSERT_TRUE(warned.ended());
+    EXPECT_EQ(warned.exitCode(), 0u);
+    EXPECT_TRUE(contains(warning, L"warning: " + folder_.file(L"turned.jpg") + L": its Exif orientation is 6")) << warning;
+    EXPECT_TRUE(existsWide(folder_.file(L"turned.exe")));
+}
+
+TEST_F(PackTool, ABadDropIsAnsweredWithHowToUseTheTool) {
+    CreateDirectoryW(folder_.file(L"写真").c_str(), nullptr);
+    writeWide(folder_.file(L"メモ.txt"), {'h', 'i'});
+    writeWide(folder_.file(L"a.jpg"), picture_);
+    writeWide(folder_.file(L"b.jpg"), picture_);
+    const auto before = namesIn(folder_.path());
+    const struct {
+        std::vector<std::wstring> dropped;
+        const wchar_t* says;
+    } drops[] = {
+        {{folder_.file(L"写真")}, L"is a folder, not a file"},
+        {{folder_.file(L"メモ.txt")}, L"is not a JPEG or BMP picture"},
+        {{folder_.file(L"a.jpg"), folder_.file(L"b.jpg")}, L"2 files were dropped: drop one picture at a time"},
+    };
+    for (const auto& drop : drops) {
+        SCOPED_TRACE(drop.says);
+        ToolProcess tool(tool_, drop.dropped);
+        const std::wstring text = tool.answerMessageBox();
+        EXPECT_TRUE(contains(text, drop.says)) << text;
+        EXPECT_TRUE(contains(text, L"vistello-pack.exe のアイコンにドロップしてください")) << text;
+        EXPECT_TRUE(contains(text, L"Drop one JPEG or BMP picture on the icon of vistello-pack.exe")) << text;
+        ASSERT_TRUE(tool.ended());
+        EXPECT_EQ(tool.exitCode(), 1u);
+        EXPECT_EQ(namesIn(folder_.path()), before) << "nothing is made";
+    }
+}
+
+TEST_F(PackTool, ADoubleClickShowsHowToUseIt) {
+    ToolProcess tool(tool_, {});
+    const std::wstring text = tool.answerMessageBox();
+    EXPECT_TRUE(contains(text, L"画像を 1 つ")) << text;
+    EXPECT_TRUE(contains(text, L"Usage: vistello-pack COMMAND [ARGUMENTS]")) << text;
+    ASSERT_TRUE(tool.ended());
+    EXPECT_EQ(tool.exitCode(), 0u);
+}
+
+// Started with a console of its own (as Explorer starts a console program from a shortcut),
+// the tool lets that console go and shows what it would have printed in a message box.
+TEST_F(PackTool, WithAConsoleOfItsOwnItAnswersInAMessageBox) {
+    ToolProcess tool(tool_, {L"--version"}, CREATE_NEW_CONSOLE);
+    const std::wstring text = tool.answerMessageBox();
+    EXPECT_EQ(text, wide("vistello-pack " VISTELLO_PROJECT_VERSION "\n"));
+    ASSERT_TRUE(tool.ended());
+    EXPECT_EQ(tool.exitCode(), 0u);
+}
+
+// Started from a console its user shares, the tool writes there in Unicode whatever the
+// console's code page (here 437, which has no Japanese), and keeps the console. The test
+// process takes a console for it, which changes how Wine starts its later children: this suite
+// runs in a process of its own (tests/win/CMakeLists.txt).
+using ToolOnAConsole = PackTool;
+
+TEST_F(ToolOnAConsole, ItWritesUnicodeWhateverTheCodePage) {
+    writeWide(folder_.file(L"夕焼け.jpg"), picture_);
+    FreeConsole();  // whatever console the test runs with
+    ASSERT_TRUE(AllocConsole()) << GetLastError();
+    SetConsoleOutputCP(437);
+    ToolProcess tool(tool_, {L"make", folder_.file(L"夕焼け.jpg"), L"-o", folder_.file(L"夕焼け.exe")});
+    ASSERT_TRUE(tool.ended());
+    EXPECT_EQ(tool.exitCode(), 0u);
+    const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    GetConsoleScreenBufferInfo(screen, &info);
+    std::wstring shown(size_t(info.dwSize.X) * 4, L' ');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(screen, shown.data(), DWORD(shown.size()), COORD{0, 0}, &read);
+    CloseHandle(screen);
+    FreeConsole();
+    EXPECT_TRUE(contains(shown, L"wrote ")) << std::string(shown.begin(), shown.end());
+    EXPECT_TRUE(contains(shown, L"夕焼け.exe: stub ")) << "the Japanese name as it is";
+    EXPECT_FALSE(findDialog(tool.id(), nullptr, 0ms)) << "no message box: the output went to the console";
+}
+
+// Run by another Windows program with its output in a file: Unicode arguments whatever the
+// code page, UTF-8 output, the same file behind a hard link, a read-only target.
+TEST_F(PackTool, RunByAWindowsProgramItTakesUnicodeAndKnowsTheSameFile) {
+    CreateDirectoryW(folder_.file(L"写真").c_str(), nullptr);
+    const std::wstring picture = folder_.file(L"写真\\夕焼け.jpg");
+    writeWide(picture, picture_);
+    const std::wstring log = folder_.file(L"log.txt");
+    auto run = [&](const std::vector<std::wstring>& arguments) {
+        ToolProcess tool(tool_, arguments, 0, log);
+        EXPECT_TRUE(tool.ended());
+        return std::pair<DWORD, std::string>(tool.exitCode(), [&] {
+            const auto bytes = readWide(log);
+            return std::string(bytes.begin(), bytes.end());
+        }());
+    };
+    const auto made = run({L"make", picture, L"-o", folder_.file(L"写真\\夕焼け.exe"), L"--title", L"夕焼け"});
+    EXPECT_EQ(made.first, 0u) << made.second;
+    EXPECT_NE(made.second.find("\\写真\\夕焼け.exe: stub "), std::string::npos) << made.second;
+    const auto unstorable = run({L"make", picture, L"-o", folder_.file(L"x.exe"), L"--title", L"コーヒー☕"});
+    EXPECT_EQ(unstorable.first, 1u);
+    EXPECT_NE(unstorable.second.find("--title: column 5: '☕' (U+2615) cannot be stored in code page 932"), std::string::npos)
+        << unstorable.second;
+
+    ASSERT_TRUE(CreateHardLinkW(folder_.file(L"link.jpg").c_str(), picture.c_str(), nullptr));
+    const auto linked = run({L"make", picture, L"-o", folder_.file(L"link.jpg")});
+    EXPECT_EQ(linked.first, 1u);
+    EXPECT_NE(linked.second.find("link.jpg is the same file as the picture"), std::string::npos) << linked.second;
+    EXPECT_EQ(readWide(picture), picture_);
+
+    writeWide(folder_.file(L"ro.exe"), {'o', 'l', 'd'});
+    ASSERT_TRUE(SetFileAttributesW(folder_.file(L"ro.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    const auto readOnly = run({L"make", picture, L"-o", folder_.file(L"ro.exe")});
+    EXPECT_EQ(readOnly.first, 1u);
+    EXPECT_NE(readOnly.second.find("ro.exe is read-only, so it is not replaced"), std::string::npos) << readOnly.second;
+    EXPECT_EQ(readWide(folder_.file(L"ro.exe")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+}  // namespace
+}  // namespace vistello::test
