@@ -1,0 +1,22 @@
+#pragma once
+// Open... in the authoring window: an existing picture program's package read back into the
+// form, so that an author can change a setting and make the program again. The picture and the
+// enclosed files are written out by extract into a folder the caller owns; the form's paths
+// point at them there.
+#include <string>
+
+#include "authoring/authoring_form.h"
+#include "commands/tool.h"
+
+namespace vistello::tools {
+
+// The stored text as the form shows it: decoded from code page 932; a text with bytes the code
+// page does not define is shown with make's stand-ins, which the text check then names.
+std::string formTextFromStored(const std::string& cp932, bool keepLineBreaks);
+
+// False with the reason when programPath carries no readable package or extract fails;
+// scratchFolder is an existing empty folder.
+[[nodiscard]] bool formFromProgram(ToolContext& tool, const std::string& programPath, const std::string& scratchFolder,
+                                   AuthoringForm& form, std::string& problem);
+
+}  // namespace vistello::tools
