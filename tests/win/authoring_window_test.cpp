@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/package_writer.h"
+#include "encode/bgr_image.h"
 #include "encode/jpeg_encoder.h"
 #include "picture_programs.h"
 #include "program_observer.h"
@@ -293,6 +296,131 @@ TEST_F(AuthoringWindow, ADroppedPictureAndAnUnstorableTitle) {
                           {folder_.file(L"説明.txt"), folder_.file(L"data.bin")}));
     ASSERT_TRUE(session.statusSays(L"2 個のファイルがドロップされました"));
     EXPECT_EQ(session.text(IDC_PICTURE_PATH), picture_);
+}
+
+
+// The folders Try makes for the tool with this process id.
+std::vector<std::wstring> trialFolders(DWORD toolId) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::vector<std::wstring> folders;
+    for (const auto& name : namesIn(std::wstring(temp).substr(0, wcslen(temp) - 1)))
+        if (name.starts_with(L"vistello-pack-" + std::to_wstring(toolId) + L"-try-")) folders.push_back(std::wstring(temp) + name);
+    return folders;
+}
+
+// A stored z-order and caption mode that no list offers are shown as "other (N)" and written
+// back as they were: the package of the program made again is the one read.
+TEST_F(AuthoringWindow, StoredCodesNoListOffersAreShownAndKept) {
+    PackageContent content = samplePackage();
+    content.windowTitle = "odd";
+    content.zOrderMode = 7;
+    content.captionMode = 5;
+    const std::string odd = makePictureProgram(cp932(folder_.path()), "odd.exe", content);
+    std::vector<uint8_t> package;
+    const char* problem = nullptr;
+    ASSERT_TRUE(writePackage(content, package, problem));
+
+    AuthoringSession session;
+    ASSERT_NE(session.window(), nullptr);
+    ASSERT_TRUE(session.answerFileDialog(IDC_OPEN_PROGRAM, wideFromAnsi(odd)));
+    ASSERT_TRUE(session.statusSays(L"開きました")) << session.text(IDC_STATUS);
+    EXPECT_EQ(session.text(IDC_Z_ORDER), L"other (7)");
+    EXPECT_EQ(session.text(IDC_CAPTION_MODE), L"other (5)");
+    EXPECT_EQ(session.text(IDC_WINDOW_TITLE), L"odd");
+    ASSERT_TRUE(session.pictureStudied());
+    ASSERT_TRUE(waitUntil([&] { return session.enabled(IDOK); }));
+    const std::wstring again = folder_.file(L"again.exe");
+    ASSERT_TRUE(session.answerFileDialog(IDOK, again));
+    ASSERT_TRUE(session.statusSays(L"作成しました。")) << session.text(IDC_STATUS);
+    const auto written = readWide(again);
+    ASSERT_GT(written.size(), package.size());
+    EXPECT_TRUE(std::equal(package.begin(), package.end(), written.end() - std::ptrdiff_t(package.size())))
+        << "the package is written back unchanged";
+}
+
+// Try runs the program alone in a fresh folder and removes the folder when it has ended; a
+// folder a tool that no longer runs left behind goes when the window opens.
+TEST_F(AuthoringWindow, TryRunsTheProgramInAFolderOfItsOwnAndRemovesIt) {
+    DWORD endedTool = 0;
+    {
+        ToolProcess version(builtToolPath(), {L"--version"}, 0, folder_.file(L"version.log"));
+        ASSERT_TRUE(version.ended());
+        endedTool = version.id();
+    }
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring leftOver = std::wstring(temp) + L"vistello-pack-" + std::to_wstring(endedTool) + L"-try-1-1";
+    ASSERT_TRUE(CreateDirectoryW(leftOver.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    writeWide(leftOver + L"\\wallpaper.bmp", {'B', 'M'});
+
+    AuthoringSession session;
+    ASSERT_NE(session.window(), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return !existsWide(leftOver); })) << "left over by a tool that ended";
+    ASSERT_TRUE(dropFiles(session.tool(), session.window(), centreOf(session.window(), IDC_PREVIEW), {picture_}));
+    ASSERT_TRUE(session.pictureStudied());
+    session.set(IDC_WINDOW_TITLE, L"試用の窓");
+    ASSERT_TRUE(waitUntil([&] { return session.enabled(IDC_TRY); }));
+    pressButton(session.window(), IDC_TRY);
+    ASSERT_TRUE(session.statusSays(L"試用中"));
+    HWND shown = nullptr;
+    DWORD program = 0;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (DWORD child : childProcesses(session.tool().id())) {
+                shown = findWindowOf(child, [](HWND w) { return windowText(w) == L"試用の窓"; });
+                program = child;
+                if (shown) return true;
+            }
+            return false;
+        },
+        20s));
+    const auto folders = trialFolders(session.tool().id());
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(namesIn(folders[0]), std::vector<std::wstring>{L"夕焼け.exe"}) << "the program alone in its folder";
+    PostMessageW(shown, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(session.statusSays(L"試用を終えました。試用のフォルダーは削除しました。")) << session.text(IDC_STATUS);
+    EXPECT_FALSE(existsWide(folders[0]));
+    EXPECT_TRUE(trialFolders(session.tool().id()).empty());
+    (void)program;
+}
+
+// A 6000 x 4000 photograph is read, checked and decoded for the preview on a worker thread:
+// while that runs the window answers messages at once.
+TEST_F(AuthoringWindow, ALargePictureLeavesTheWindowAnswering) {
+    BgrImage big(6000, 4000);
+    for (int32_t y = 0; y < big.height; ++y) {
+        uint8_t* row = big.row(y);
+        for (int32_t x = 0; x < big.width; ++x) {
+            row[3 * x] = uint8_t(x / 24);
+            row[3 * x + 1] = uint8_t(y / 16);
+            row[3 * x + 2] = uint8_t((x ^ y) & 0xFF);
+        }
+    }
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(encodeJpeg(big.view(), 90, jpeg));
+    big = BgrImage();
+    writeWide(folder_.file(L"大きい.jpg"), jpeg);
+
+    AuthoringSession session;
+    ASSERT_NE(session.window(), nullptr);
+    ASSERT_TRUE(dropFiles(session.tool(), session.window(), centreOf(session.window(), IDC_PREVIEW), {folder_.file(L"大きい.jpg")}));
+    int answeredWhileChecking = 0;
+    int unanswered = 0;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const bool checking = has(session.text(IDC_CHECK_RESULT), L"Checking the picture");
+            DWORD_PTR ignored = 0;
+            const bool answered = SendMessageTimeoutW(session.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 250, &ignored) != 0;
+            if (checking && answered) ++answeredWhileChecking;
+            if (!answered) ++unanswered;
+            return !session.text(IDC_PICTURE_INFO).empty();
+        },
+        120s));
+    EXPECT_GT(answeredWhileChecking, 0) << "the window answered while the picture was decoded";
+    EXPECT_EQ(unanswered, 0);
+    EXPECT_TRUE(has(session.text(IDC_PICTURE_INFO), L"6000 x 4000, JPEG")) << session.text(IDC_PICTURE_INFO);
+    EXPECT_TRUE(has(session.text(IDC_CHECK_RESULT), L"warning: ")) << "too large for the screen: " << session.text(IDC_CHECK_RESULT);
 }
 
 }  // namespace
