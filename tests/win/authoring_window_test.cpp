@@ -9,7 +9,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "picture_programs.h"
 #include "program_observer.h"
 #include "program_runner.h"
+#include "screen_capture.h"
 #include "tool_process.h"
 #include "../../tools/win32/authoring/authoring_resources.h"
 
@@ -94,6 +97,53 @@ bool dropFiles(const ToolProcess& tool, HWND window, POINT at, const std::vector
     if (remote) VirtualFreeEx(tool.handle(), remote, 0, MEM_RELEASE);
     CloseHandle(mapping);
     return loaded;
+}
+
+
+// A key pressed and released while the control has the focus, as the keyboard would send it.
+void pressKey(HWND control, UINT key) {
+    const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(control, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(control, WM_KEYUP, key, scan | LPARAM(0xC0000001));
+}
+
+// Another dialog of the tool than its window (a file dialog), or null.
+HWND otherDialog(DWORD toolId, HWND window) {
+    return findWindowOf(toolId, [&](HWND w) { return w != window && classNameOf(w) == "#32770"; });
+}
+
+// Saves the whole window as a PPM file (for the README's picture of the window).
+void saveWindowPicture(HWND window, const char* path) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    Sleep(500);  // the X server draws what Wine sent
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* bgr = static_cast<const uint8_t*>(bits) + size_t(y) * stride + size_t(x) * 3;
+            ppm += {char(bgr[2]), char(bgr[1]), char(bgr[0])};
+        }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::string file = path;
+    if (!file.empty() && file.front() == '/') file = "Z:" + file;
+    writeWide(wide(file), std::vector<uint8_t>(ppm.begin(), ppm.end()));
 }
 
 // The tool's authoring window, open for the test's life.
@@ -255,6 +305,7 @@ TEST_F(AuthoringWindow, MakesWhatMakeMakesAndOpensItBack) {
     EXPECT_TRUE(enclosed[0].ends_with(L"\\説明.txt")) << enclosed[0];
     EXPECT_TRUE(enclosed[1].ends_with(L"\\data.bin")) << enclosed[1];
     EXPECT_TRUE(has(session.text(IDC_PICTURE_INFO), L"480 x 360, JPEG"));
+    if (const char* picture = getenv("VISTELLO_AUTHORING_SCREENSHOT")) saveWindowPicture(session.window(), picture);
 
     const std::wstring again = folder_.file(L"もう一度.exe");
     ASSERT_TRUE(waitUntil([&] { return session.enabled(IDOK); }));
@@ -421,6 +472,64 @@ TEST_F(AuthoringWindow, ALargePictureLeavesTheWindowAnswering) {
     EXPECT_EQ(unanswered, 0);
     EXPECT_TRUE(has(session.text(IDC_PICTURE_INFO), L"6000 x 4000, JPEG")) << session.text(IDC_PICTURE_INFO);
     EXPECT_TRUE(has(session.text(IDC_CHECK_RESULT), L"warning: ")) << "too large for the screen: " << session.text(IDC_CHECK_RESULT);
+}
+
+// The preview shows the picture: many colours inside the box, the box's own colour around it.
+TEST_F(AuthoringWindow, ThePreviewShowsThePicture) {
+    AuthoringSession session;
+    ASSERT_NE(session.window(), nullptr);
+    ASSERT_TRUE(dropFiles(session.tool(), session.window(), centreOf(session.window(), IDC_PREVIEW), {picture_}));
+    ASSERT_TRUE(session.pictureStudied());
+    Pixels shown;
+    auto colours = [](const Pixels& pixels) {
+        std::set<uint32_t> seen;
+        for (int y = 0; y < pixels.height; ++y)
+            for (int x = 0; x < pixels.width; ++x) {
+                const uint8_t* p = pixels.at(x, y);
+                seen.insert(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16);
+            }
+        return seen.size();
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        shown = captureClient(GetDlgItem(session.window(), IDC_PREVIEW));
+        return colours(shown) > 500;
+    })) << colours(shown) << " colours";
+    // The sample is 4:3, the box wider: the picture is centred, the box's colour on either side.
+    auto pixel = [&](int x, int y) { return std::vector<uint8_t>(shown.at(x, y), shown.at(x, y) + 3); };
+    const int right = shown.width - 4;
+    EXPECT_EQ(pixel(3, shown.height / 2), pixel(3, 3));
+    EXPECT_EQ(pixel(right, shown.height - 4), pixel(3, 3));
+    EXPECT_NE(pixel(shown.width / 2, shown.height / 2), pixel(3, 3));
+}
+
+// The keyboard: Enter in the comment is a line break, Enter elsewhere is Make... (its Save As
+// dialog), Escape closes the window.
+TEST_F(AuthoringWindow, EnterMakesButBreaksTheCommentsLinesAndEscapeCloses) {
+    AuthoringSession session;
+    ASSERT_NE(session.window(), nullptr);
+    ASSERT_TRUE(dropFiles(session.tool(), session.window(), centreOf(session.window(), IDC_PREVIEW), {picture_}));
+    ASSERT_TRUE(session.pictureStudied());
+    ASSERT_TRUE(waitUntil([&] { return session.enabled(IDOK); }));
+    const HWND comment = GetDlgItem(session.window(), IDC_COMMENT);
+    session.set(IDC_COMMENT, L"一行目");
+    SendMessageW(session.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(comment), TRUE);  // selects the whole text
+    SendMessageW(comment, EM_SETSEL, 3, 3);
+    pressKey(comment, VK_RETURN);
+    ASSERT_TRUE(waitUntil([&] { return session.text(IDC_COMMENT) == L"一行目\r\n"; })) << "Enter breaks the comment's line";
+    EXPECT_EQ(otherDialog(session.tool().id(), session.window()), nullptr) << "and makes nothing";
+
+    const HWND title = GetDlgItem(session.window(), IDC_WINDOW_TITLE);
+    SendMessageW(session.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(title), TRUE);
+    pressKey(title, VK_RETURN);
+    HWND save = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (save = otherDialog(session.tool().id(), session.window())) != nullptr; }, 20s))
+        << "Enter in a title is Make...";
+    pressButton(save, IDCANCEL);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(save); }));
+
+    SendMessageW(session.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(title), TRUE);
+    pressKey(title, VK_ESCAPE);
+    EXPECT_TRUE(session.tool().ended(15s)) << "Escape closes the window and the tool ends";
 }
 
 }  // namespace
