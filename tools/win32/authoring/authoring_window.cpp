@@ -31,6 +31,7 @@ namespace {
 constexpr UINT studyDone = WM_APP + 1;
 constexpr UINT makeDone = WM_APP + 2;
 constexpr UINT trialEnded = WM_APP + 3;
+constexpr UINT programOpened = WM_APP + 4;
 
 struct TextField {
     int edit;
@@ -74,6 +75,14 @@ struct MakeResult {
 
 struct TrialEnd {
     std::string folder;
+};
+
+struct OpenResult {
+    bool read = false;
+    std::string program;
+    std::string folder;
+    AuthoringForm form;
+    std::string problem;
 };
 
 // Posts a worker's result; when the window has gone the result goes with the message.
@@ -120,6 +129,7 @@ private:
     void addEnclosed(const std::vector<std::string>& paths);
     void removeEnclosed();
     void openProgram();
+    void onOpened(std::unique_ptr<OpenResult> result);
     void makeTo(bool trial);
     void onMade(std::unique_ptr<MakeResult> result);
     void startTrial(const MakeResult& result);
@@ -133,7 +143,7 @@ private:
     bool filling_ = false;          // the controls are being set from the form
     unsigned studyGeneration_ = 0;  // the picture study whose result counts
     bool studying_ = false;
-    bool making_ = false;
+    bool busy_ = false;             // a program is being written or read
     int trials_ = 0;
     std::optional<PictureStudy> study_;  // of form_.picturePath, once it came
     std::vector<uint8_t> previewBits_;   // the preview's rows padded to 4 bytes, bottom-up
@@ -200,11 +210,11 @@ void AuthoringWindow::refreshChecks() {
     setText(IDC_AUTO_EXIT_PROBLEM, seconds);
     setText(IDC_ENCLOSED_PROBLEM, enclosedProblem(tool_.files, form_.enclosedPaths));
     const bool pictureFine = study_ && study_->read && study_->report.shownWhole;
-    const bool ready = !studying_ && !making_ && pictureFine && formProblems(tool_.files, form_).empty();
+    const bool ready = !studying_ && !busy_ && pictureFine && formProblems(tool_.files, form_).empty();
     EnableWindow(GetDlgItem(IDOK), ready);
     EnableWindow(GetDlgItem(IDC_TRY), ready);
-    EnableWindow(GetDlgItem(IDC_OPEN_PROGRAM), !making_);
-    EnableWindow(GetDlgItem(IDC_BROWSE), !making_);
+    EnableWindow(GetDlgItem(IDC_OPEN_PROGRAM), !busy_);
+    EnableWindow(GetDlgItem(IDC_BROWSE), !busy_);
 }
 
 // ---- the picture --------------------------------------------------------------------------
@@ -307,7 +317,7 @@ void AuthoringWindow::onDrop(HDROP drop) {
     POINT at{};
     DragQueryPoint(drop, &at);
     DragFinish(drop);
-    if (paths.empty() || making_) return;
+    if (paths.empty() || busy_) return;
     RECT list{};
     GetWindowRect(GetDlgItem(IDC_ENCLOSED_LIST), &list);
     MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&list), 2);
@@ -345,27 +355,52 @@ void AuthoringWindow::removeEnclosed() {
     refreshChecks();
 }
 
+// The program's package is read and its picture and files written out on a worker thread:
+// enclosed files may be large.
 void AuthoringWindow::openProgram() {
     const auto chosen = askForFiles(m_hWnd, OpenKind::program);
     if (chosen.empty()) return;
-    const std::string folder = makeWorkFolder("open");
-    AuthoringForm opened;
-    std::string problem = folder.empty() ? "no folder could be made under the temporary folder" : "";
-    const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    const bool read = !folder.empty() && formFromProgram(tool_, chosen[0], folder, opened, problem);
-    SetCursor(previous);
-    if (!read) {
-        (void)removeWorkFolder(folder);
-        setStatus("開けませんでした。 " + problem);
+    auto result = std::make_unique<OpenResult>();
+    result->program = chosen[0];
+    result->folder = makeWorkFolder("open");
+    if (result->folder.empty()) {
+        setStatus("開けませんでした。 No folder could be made under the temporary folder.");
+        return;
+    }
+    busy_ = true;
+    refreshChecks();
+    setStatus("開いています... " + displayUtf8(chosen[0]));
+    const HWND window = m_hWnd;
+    const auto stub = tool_.builtInStub;
+    workers_.emplace_back([window, stub, result = std::move(result)]() mutable {
+        Win32FileSystem files;
+        CollectedConsole console;
+        ToolContext tool{files, console, stub};
+        try {
+            result->read = formFromProgram(tool, result->program, result->folder, result->form, result->problem);
+        } catch (const std::exception&) {
+            result->read = false;
+            result->problem = "out of memory";
+        }
+        postResult(window, programOpened, std::move(result));
+    });
+}
+
+void AuthoringWindow::onOpened(std::unique_ptr<OpenResult> result) {
+    busy_ = false;
+    if (!result->read) {
+        (void)removeWorkFolder(result->folder);
+        refreshChecks();
+        setStatus("開けませんでした。 " + result->problem);
         return;
     }
     (void)removeWorkFolder(openedFolder_);
-    openedFolder_ = folder;
-    openedProgram_ = chosen[0];
-    form_ = std::move(opened);
+    openedFolder_ = result->folder;
+    openedProgram_ = result->program;
+    form_ = std::move(result->form);
     defaultTitle_.clear();
     showForm();
-    setStatus("開きました: " + displayUtf8(chosen[0]));
+    setStatus("開きました: " + displayUtf8(openedProgram_));
     choosePicture(form_.picturePath, false);
 }
 
@@ -386,7 +421,7 @@ void AuthoringWindow::makeTo(bool trial) {
         output = askWhereToSave(m_hWnd, openedProgram_.empty() ? defaultProgramPath(tool_.files, form_.picturePath) : openedProgram_);
         if (output.empty()) return;
     }
-    making_ = true;
+    busy_ = true;
     refreshChecks();
     setStatus(trial ? "試用のプログラムを作っています..." : "作成しています... " + displayUtf8(output));
     auto result = std::make_unique<MakeResult>();
@@ -410,7 +445,7 @@ void AuthoringWindow::makeTo(bool trial) {
 }
 
 void AuthoringWindow::onMade(std::unique_ptr<MakeResult> result) {
-    making_ = false;
+    busy_ = false;
     refreshChecks();
     const MakeOutcome& outcome = result->outcome;
     std::string remarks;
@@ -519,13 +554,14 @@ bool AuthoringWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM l
         return true;
     case WM_DROPFILES: onDrop(reinterpret_cast<HDROP>(wParam)); return true;
     case WM_SETCURSOR:
-        if (!studying_ && !making_) return false;
+        if (!studying_ && !busy_) return false;
         SetCursor(LoadCursor(nullptr, IDC_APPSTARTING));
         result = TRUE;
         return true;
     case studyDone: onStudied(std::unique_ptr<StudyResult>(reinterpret_cast<StudyResult*>(lParam))); return true;
     case makeDone: onMade(std::unique_ptr<MakeResult>(reinterpret_cast<MakeResult*>(lParam))); return true;
     case trialEnded: onTrialEnded(std::unique_ptr<TrialEnd>(reinterpret_cast<TrialEnd*>(lParam))); return true;
+    case programOpened: onOpened(std::unique_ptr<OpenResult>(reinterpret_cast<OpenResult*>(lParam))); return true;
     default: return false;
     }
 }
