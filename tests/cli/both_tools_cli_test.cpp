@@ -167,7 +167,7 @@ TEST_F(BothTools, TheReleaseArchiveHoldsBothProgramsAndTheReadme) {
     EXPECT_EQ(std::count(readme.begin(), readme.end(), '\n'), std::count(readme.begin(), readme.end(), '\r'));
     for (const char* text : {"vistello-pack.exe のアイコンにドラッグ & ドロップ", "「名前 (2).exe」",
                              "Drag a JPEG or BMP picture onto the icon of vistello-pack.exe", "What the receiver sees",
-                             "vistello-pack.exe make --help"}) {
+                             "vistello-pack.exe make --help", "photo.exe --fit screen", "写真.exe --fit screen"}) {
         EXPECT_NE(readme.find(text), std::string::npos) << text;
     }
     EXPECT_EQ(runProgram({path(name + "/vistello-pack.exe").string(), "--version"}).out,
