@@ -165,6 +165,11 @@ public:
     std::wstring text(int id) const { return controlText(window_, id); }
     void set(int id, const std::wstring& text) const { setControlText(window_, id, text); }
     void choose(int combo, int index) const { SendDlgItemMessageW(window_, combo, CB_SETCURSEL, WPARAM(index), 0); }
+    // A choice as the user makes it: the list tells its window.
+    void pick(int combo, int index) const {
+        choose(combo, index);
+        SendMessageW(window_, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(window_, combo)));
+    }
     bool enabled(int id) const { return IsWindowEnabled(GetDlgItem(window_, id)) != FALSE; }
     bool statusSays(const std::wstring& part, std::chrono::milliseconds deadline = 30s) const {
         return waitUntil([&] { return has(text(IDC_STATUS), part); }, deadline);
@@ -530,6 +535,54 @@ TEST_F(AuthoringWindow, EnterMakesButBreaksTheCommentsLinesAndEscapeCloses) {
     SendMessageW(session.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(title), TRUE);
     pressKey(title, VK_ESCAPE);
     EXPECT_TRUE(session.tool().ended(15s)) << "Escape closes the window and the tool ends";
+}
+
+// The fit: a photograph fitted into 1024 x 768 is previewed and judged as make will pack it,
+// and Make... writes what make --fit 1024x768 writes; a custom box make would refuse is named.
+TEST_F(AuthoringWindow, AFittedPictureIsWhatMakeFitMakes) {
+    BgrImage photo(2400, 1800);
+    for (int32_t y = 0; y < photo.height; ++y)
+        for (int32_t x = 0; x < photo.width; ++x) {
+            uint8_t* p = photo.row(y) + 3 * x;
+            p[0] = uint8_t(x / 10);
+            p[1] = uint8_t(y / 8);
+            p[2] = uint8_t((x + y) / 17);
+        }
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(encodeJpeg(photo.view(), 92, jpeg));
+    const std::wstring picture = folder_.file(L"写真.jpg");
+    writeWide(picture, jpeg);
+    const std::wstring made = folder_.file(L"写真.exe");
+    {
+        AuthoringSession session;
+        ASSERT_NE(session.window(), nullptr);
+        EXPECT_EQ(session.text(IDC_FIT), L"元のサイズのまま");
+        ASSERT_TRUE(dropFiles(session.tool(), session.window(), centreOf(session.window(), IDC_PREVIEW), {picture}));
+        ASSERT_TRUE(session.pictureStudied());
+        EXPECT_EQ(session.text(IDC_PICTURE_INFO), L"2400 x 1800, JPEG (baseline, 4:2:0)");
+        EXPECT_TRUE(has(session.text(IDC_CHECK_RESULT), L"warning: ")) << "too large for the screen as it is";
+
+        session.pick(IDC_FIT, 3);
+        ASSERT_TRUE(waitUntil([&] { return has(session.text(IDC_PICTURE_INFO), L"fitted 2400 x 1800 to 1024 x 768"); }, 60s))
+            << session.text(IDC_PICTURE_INFO);
+        ASSERT_TRUE(waitUntil([&] { return session.enabled(IDOK); }));
+        EXPECT_FALSE(has(session.text(IDC_CHECK_RESULT), L"warning: ")) << session.text(IDC_CHECK_RESULT);
+
+        session.pick(IDC_FIT, 4);
+        session.set(IDC_FIT_CUSTOM, L"800x");
+        EXPECT_TRUE(has(session.text(IDC_FIT_PROBLEM), L"--fit: '800x' is neither WxH")) << session.text(IDC_FIT_PROBLEM);
+        EXPECT_FALSE(session.enabled(IDOK));
+        session.pick(IDC_FIT, 3);
+        ASSERT_TRUE(waitUntil([&] { return session.enabled(IDOK); }, 60s));
+        ASSERT_TRUE(session.answerFileDialog(IDOK, made));
+        ASSERT_TRUE(session.statusSays(L"作成しました。")) << session.text(IDC_STATUS);
+        EXPECT_TRUE(has(session.text(IDC_STATUS), L"fitted 2400 x 1800 to 1024 x 768")) << session.text(IDC_STATUS);
+    }
+    const std::wstring byMake = folder_.file(L"make.exe");
+    ASSERT_EQ(runMake({picture, L"-o", byMake, L"--title", L"写真", L"--fit", L"1024x768"}), 0u);
+    const auto program = readWide(made);
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(program, readWide(byMake)) << "the window writes what make --fit writes";
 }
 
 }  // namespace

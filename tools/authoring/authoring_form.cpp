@@ -1,10 +1,9 @@
 #include "authoring/authoring_form.h"
 
-#include <charconv>
-#include <limits>
 #include <set>
 
 #include "commands/enclosed_names.h"
+#include "commands/make_values.h"
 #include "program/package_view.h"
 #include "text/author_text.h"
 #include "text/display_text.h"
@@ -47,18 +46,30 @@ std::string textProblem(FormText field, const std::string& utf8) {
 }
 
 std::string secondsProblem(const std::string& text) {
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error == std::errc() && end == text.data() + text.size() && value >= 0 &&
-        value <= std::numeric_limits<int32_t>::max())
-        return {};
-    return "--auto-exit: '" + displayUtf8(text) + "' is not a number of seconds from 0 to 2147483647";
+    int32_t seconds = 0;
+    return parseSeconds(text, seconds) ? std::string() : secondsMessage(text);
 }
 
 int32_t secondsOf(const std::string& text) {
-    int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && value >= 0 ? value : 0;
+    int32_t seconds = 0;
+    return parseSeconds(text, seconds) ? seconds : 0;
+}
+
+std::string fitProblem(const AuthoringForm& form) {
+    PictureSize box;
+    if (form.fitKind != FitKind::custom || parseFitBox(form.customFit, box)) return {};
+    return fitBoxMessage(form.customFit);
+}
+
+FitChoice fitChoiceOf(const AuthoringForm& form) {
+    FitChoice fit;
+    if (form.fitKind == FitKind::original) return fit;
+    for (const auto& option : fitOptions) {
+        if (option.kind != form.fitKind) continue;
+        if (!parseFitBox(form.fitKind == FitKind::custom ? form.customFit : option.fitValue, fit.box)) return FitChoice();
+    }
+    fit.upright = true;  // as --fit does unless --keep-orientation
+    return fit;
 }
 
 std::string enclosedProblem(const FileSystem& files, const std::vector<std::string>& paths) {
@@ -82,6 +93,7 @@ std::vector<std::string> formProblems(const FileSystem& files, const AuthoringFo
         if (std::string problem = textProblem(field, textOf(form, field)); !problem.empty()) problems.push_back(problem);
     }
     if (std::string problem = secondsProblem(form.autoExitSeconds); !problem.empty()) problems.push_back(problem);
+    if (std::string problem = fitProblem(form); !problem.empty()) problems.push_back(problem);
     if (form.linkTarget.empty() && !form.linkParameters.empty()) problems.push_back("--link-params and --link-when need --link");
     if (std::string problem = enclosedProblem(files, form.enclosedPaths); !problem.empty()) problems.push_back(problem);
     return problems;
@@ -102,6 +114,7 @@ MakeRecipe recipeFromForm(const AuthoringForm& form, const std::string& outputPa
     recipe.picturePath = form.picturePath;
     recipe.outputPath = outputPath;
     recipe.enclosedPaths = form.enclosedPaths;
+    recipe.fit = fitChoiceOf(form);
     return recipe;
 }
 

@@ -16,6 +16,22 @@ namespace vistello::tools {
 
 enum class FormText : uint8_t { windowTitle, workTitle, comment, linkTarget, linkParameters };
 
+// What is done to the picture before it is packed, as make --fit does: nothing, or scaled down
+// into a box (never up) and turned upright by its Exif orientation.
+enum class FitKind : uint8_t { original, screen, box1280x960, box1024x768, custom };
+struct FitOption {
+    FitKind kind;
+    const char* label;  // UTF-8
+    const char* fitValue;  // what --fit is given for it; custom: the form's own text
+};
+inline constexpr FitOption fitOptions[] = {
+    {FitKind::original, "元のサイズのまま", ""},
+    {FitKind::screen, "画面に合わせる (1600 x 900 以内)", "screen"},
+    {FitKind::box1280x960, "1280 x 960 以内", "1280x960"},
+    {FitKind::box1024x768, "1024 x 768 以内", "1024x768"},
+    {FitKind::custom, "指定 (幅x高さ):", ""},
+};
+
 struct AuthoringForm {
     std::string picturePath;
     std::string windowTitle;
@@ -31,6 +47,8 @@ struct AuthoringForm {
     std::string linkParameters;
     int32_t linkTiming = storedCode(LinkTiming::atStart);
     std::vector<std::string> enclosedPaths;
+    FitKind fitKind = FitKind::original;
+    std::string customFit;  // "WxH", for FitKind::custom
 };
 
 // The option of make that takes the same text, for the messages ("--title").
@@ -42,6 +60,11 @@ const std::string& textOf(const AuthoringForm& form, FormText field);
 std::string textProblem(FormText field, const std::string& utf8);
 // Empty for a whole number of seconds from 0 to 2147483647.
 std::string secondsProblem(const std::string& text);
+// Empty when the fit can be made; else make's message for the same --fit value.
+std::string fitProblem(const AuthoringForm& form);
+// The fit make is given for the form (no box and not upright for the original size).
+FitChoice fitChoiceOf(const AuthoringForm& form);
+
 // Empty when every enclosed file can be stored under its own name (files gives the names).
 std::string enclosedProblem(const FileSystem& files, const std::vector<std::string>& paths);
 

@@ -4,6 +4,8 @@
 #include "common/message_seam.h"
 #include "encode/decoded_pixels.h"
 #include "encode/downscale.h"
+#include "encode/exif_orientation.h"
+#include "encode/fit_picture.h"
 #include "raster/decoded_image.h"
 #include "raster/load_picture.h"
 #include "raster/memory_dib_seam.h"
@@ -59,7 +61,8 @@ PictureSize fitInside(PictureSize picture, PictureSize box) {
     return {int32_t(width < 1 ? 1 : width), box.height};
 }
 
-PictureStudy studyPicture(FileSystem& files, const std::string& path, const WindowSettings& settings, PictureSize previewBox) {
+PictureStudy studyPicture(FileSystem& files, const std::string& path, const WindowSettings& settings, PictureSize previewBox,
+                          const FitChoice& fit) {
     PictureStudy study;
     RunInput input;
     std::vector<uint8_t> bytes;
@@ -67,7 +70,25 @@ PictureStudy studyPicture(FileSystem& files, const std::string& path, const Wind
         !readWholeInput(*input.file, bytes, path, study.problem))
         return study;
     study.read = true;
-    study.report = checkPicture(bytes, settings);
+    study.original = checkPicture(bytes, settings);
+    study.report = study.original;
+    if (fit.upright || !(fit.box == PictureSize{0, 0})) {
+        FitRequest request;
+        request.box = fit.box;
+        request.quality = fit.quality;
+        request.orientation = fit.upright ? readExifOrientation(bytes) : int32_t(Orientation::upright);
+        const PictureSize size{study.original.width, study.original.height};
+        if (size.width > 0 && size.height > 0 && planFit(size, request).changesPicture()) {
+            FitResult result = fitPicture(bytes, request);
+            if (result.outcome == FitOutcome::failed) {
+                study.fitProblem = result.problem;
+            } else if (result.outcome == FitOutcome::encoded) {
+                study.fitted = describeFit(result.plan);
+                bytes = std::move(result.jpeg);
+                study.report = checkPicture(bytes, settings);
+            }
+        }
+    }
     try {
         study.preview = decodePreview(bytes, previewBox);
     } catch (const std::bad_alloc&) {
@@ -82,6 +103,10 @@ std::string sizeAndKind(const PictureReport& report) {
     if (report.width > 0 && report.height > 0)
         text = std::to_string(report.width) + " x " + std::to_string(report.height) + ", " + text;
     return text;
+}
+
+std::string pictureLine(const PictureStudy& study) {
+    return sizeAndKind(study.original) + (study.fitted.empty() ? "" : "; " + study.fitted);
 }
 
 std::vector<std::string> verdictLines(const std::string& path, const PictureReport& report) {

@@ -73,6 +73,28 @@ TEST(AuthoringForm, TheDefaultTitleAndProgramComeFromThePicturesName) {
     EXPECT_EQ(defaultProgramPath(files, "/写真/夕焼け.jpg"), "/写真/夕焼け.exe");
 }
 
+TEST(AuthoringForm, TheFitIsMakesFit) {
+    AuthoringForm form;
+    EXPECT_EQ(fitChoiceOf(form).box, (PictureSize{0, 0}));
+    EXPECT_FALSE(fitChoiceOf(form).upright) << "the original size is packed as it is";
+    form.fitKind = FitKind::screen;
+    EXPECT_EQ(fitChoiceOf(form).box, screenFitBox);
+    EXPECT_TRUE(fitChoiceOf(form).upright);
+    form.fitKind = FitKind::box1024x768;
+    EXPECT_EQ(recipeFromForm(form, "/p/a.exe").fit.box, (PictureSize{1024, 768}));
+    form.fitKind = FitKind::custom;
+    form.customFit = "800x600";
+    EXPECT_EQ(fitProblem(form), "");
+    EXPECT_EQ(fitChoiceOf(form).box, (PictureSize{800, 600}));
+    form.customFit = "800x";
+    EXPECT_EQ(fitProblem(form), "--fit: '800x' is neither WxH (two whole numbers of pixels from 1 to 65535, such as 1280x960) nor screen");
+    form.picturePath = "/p/a.jpg";
+    posix::PosixFileSystem files;
+    EXPECT_EQ(formProblems(files, form), std::vector<std::string>{fitProblem(form)});
+    form.fitKind = FitKind::original;
+    EXPECT_EQ(fitProblem(form), "") << "the custom text counts only when chosen";
+}
+
 TEST(SettingChoices, AStoredCodeNoListOffersIsOtherAndKept) {
     const auto normal = choicesFor(FormSetting::zOrder, 1);
     ASSERT_EQ(normal.size(), 3u);

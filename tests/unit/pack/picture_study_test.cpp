@@ -68,6 +68,19 @@ TEST(PictureStudy, AReadablePictureIsCheckedAndPreviewed) {
     EXPECT_FALSE(cut.report.shownWhole);
     EXPECT_NE(cut.report.refusal.find("cut short"), std::string::npos) << cut.report.refusal;
 
+    FitChoice fit;
+    fit.box = {240, 240};
+    fit.upright = true;
+    const PictureStudy fitted = studyPicture(files, sample.string(), {}, {200, 200}, fit);
+    EXPECT_EQ(fitted.fitted, "fitted 480 x 360 to 240 x 180");
+    EXPECT_EQ(fitted.original.width, 480);
+    EXPECT_EQ(fitted.report.width, 240) << "the check judges the picture make packs";
+    EXPECT_TRUE(fitted.report.shownWhole);
+    EXPECT_EQ(fitted.preview.size(), (PictureSize{200, 150}));
+    EXPECT_EQ(pictureLine(fitted), "480 x 360, JPEG (baseline, 4:2:0); fitted 480 x 360 to 240 x 180");
+    fit.box = {1000, 1000};
+    EXPECT_EQ(studyPicture(files, sample.string(), {}, {200, 200}, fit).fitted, "") << "inside the box and upright: as it is";
+
     const PictureStudy missing = studyPicture(files, (folder / "none.jpg").string(), {}, {200, 200});
     EXPECT_FALSE(missing.read);
     EXPECT_FALSE(missing.problem.empty());

@@ -32,6 +32,9 @@ constexpr UINT studyDone = WM_APP + 1;
 constexpr UINT makeDone = WM_APP + 2;
 constexpr UINT trialEnded = WM_APP + 3;
 constexpr UINT programOpened = WM_APP + 4;
+// A custom fit is studied once the author has stopped typing it for a moment.
+constexpr UINT_PTR customFitTimer = 1;
+constexpr UINT customFitDelay = 500;
 
 struct TextField {
     int edit;
@@ -119,6 +122,7 @@ private:
 
     // ---- the picture ----
     void choosePicture(const std::string& path, bool titleFromPicture);
+    void fillFitChoices();
     void startStudy();
     void onStudied(std::unique_ptr<StudyResult> result);
     void drawPreview(const DRAWITEMSTRUCT& item) const;
@@ -183,6 +187,8 @@ void AuthoringWindow::showForm() {
     for (const auto& field : textFields) setText(field.edit, textOf(form_, field.field));
     setText(IDC_AUTO_EXIT, form_.autoExitSeconds);
     for (const auto& field : settingFields) fillChoices(field, form_.*field.code);
+    SendDlgItemMessageW(m_hWnd, IDC_FIT, CB_SETCURSEL, WPARAM(form_.fitKind), 0);
+    setText(IDC_FIT_CUSTOM, form_.customFit);
     SendDlgItemMessageW(m_hWnd, IDC_ENCLOSED_LIST, LB_RESETCONTENT, 0, 0);
     for (const auto& path : form_.enclosedPaths)
         SendDlgItemMessageW(m_hWnd, IDC_ENCLOSED_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideFromUtf8(path).c_str()));
@@ -198,6 +204,14 @@ void AuthoringWindow::readForm() {
     form_.linkParameters = text(IDC_LINK_PARAMETERS);
     form_.autoExitSeconds = text(IDC_AUTO_EXIT);
     for (const auto& field : settingFields) form_.*field.code = chosenCode(field.combo);
+    const LRESULT fit = SendDlgItemMessageW(m_hWnd, IDC_FIT, CB_GETCURSEL, 0, 0);
+    form_.fitKind = fit == CB_ERR ? FitKind::original : fitOptions[size_t(fit)].kind;
+    form_.customFit = text(IDC_FIT_CUSTOM);
+}
+
+void AuthoringWindow::fillFitChoices() {
+    for (const auto& option : fitOptions)
+        SendDlgItemMessageW(m_hWnd, IDC_FIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideFromUtf8(option.label).c_str()));
 }
 
 // Each field's problem next to it; Make and Try only when there is none and the check let the
@@ -209,7 +223,9 @@ void AuthoringWindow::refreshChecks() {
     std::string seconds = secondsProblem(form_.autoExitSeconds);
     setText(IDC_AUTO_EXIT_PROBLEM, seconds);
     setText(IDC_ENCLOSED_PROBLEM, enclosedProblem(tool_.files, form_.enclosedPaths));
-    const bool pictureFine = study_ && study_->read && study_->report.shownWhole;
+    setText(IDC_FIT_PROBLEM, fitProblem(form_));
+    EnableWindow(GetDlgItem(IDC_FIT_CUSTOM), form_.fitKind == FitKind::custom);
+    const bool pictureFine = study_ && study_->read && study_->report.shownWhole && study_->fitProblem.empty();
     const bool ready = !studying_ && !busy_ && pictureFine && formProblems(tool_.files, form_).empty();
     EnableWindow(GetDlgItem(IDOK), ready);
     EnableWindow(GetDlgItem(IDC_TRY), ready);
@@ -246,13 +262,19 @@ void AuthoringWindow::startStudy() {
     GetClientRect(GetDlgItem(IDC_PREVIEW), &box);
     const PictureSize previewBox{box.right - 4, box.bottom - 4};
     const WindowSettings settings{form_.captionMode, form_.startPosition};
+    const FitChoice fit = fitProblem(form_).empty() ? fitChoiceOf(form_) : FitChoice();
     auto result = std::make_unique<StudyResult>();
     result->generation = ++studyGeneration_;
     result->path = form_.picturePath;
     const HWND window = m_hWnd;
-    workers_.emplace_back([window, settings, previewBox, result = std::move(result)]() mutable {
+    workers_.emplace_back([window, settings, previewBox, fit, result = std::move(result)]() mutable {
         Win32FileSystem files;
-        result->study = studyPicture(files, result->path, settings, previewBox);
+        try {
+            result->study = studyPicture(files, result->path, settings, previewBox, fit);
+        } catch (const std::exception&) {
+            result->study = PictureStudy();
+            result->study.problem = "out of memory";
+        }
         postResult(window, studyDone, std::move(result));
     });
 }
@@ -263,10 +285,11 @@ void AuthoringWindow::onStudied(std::unique_ptr<StudyResult> result) {
     study_ = std::move(result->study);
     std::string lines;
     if (!study_->read) {
-        setText(IDC_PICTURE_INFO, "");
+        setText(IDC_PICTURE_INFO, "-");
         lines = study_->problem;
     } else {
-        setText(IDC_PICTURE_INFO, sizeAndKind(study_->report));
+        setText(IDC_PICTURE_INFO, pictureLine(*study_));
+        if (!study_->fitProblem.empty()) lines += displayUtf8(result->path) + ": cannot be fitted: " + study_->fitProblem + "\r\n";
         for (const auto& line : verdictLines(result->path, study_->report)) lines += line + "\r\n";
     }
     setText(IDC_CHECK_RESULT, lines);
@@ -466,7 +489,8 @@ void AuthoringWindow::onMade(std::unique_ptr<MakeResult> result) {
         startTrial(*result);
         return;
     }
-    setStatus("作成しました。 wrote " + displayUtf8(result->recipe.outputPath) + ": stub " + std::to_string(outcome.stubBytes) +
+    const std::string fitted = outcome.refitted ? " (" + describeFit(outcome.fitPlan) + ")" : "";
+    setStatus("作成しました。 wrote " + displayUtf8(result->recipe.outputPath) + fitted + ": stub " + std::to_string(outcome.stubBytes) +
               " bytes + package " + std::to_string(outcome.packageBytes) + " bytes (picture " +
               std::to_string(outcome.pictureBytes) + " bytes, " + std::to_string(outcome.enclosedFiles) + " enclosed files)");
 }
@@ -517,6 +541,7 @@ BOOL AuthoringWindow::OnInitDialog() {
     SendMessageW(spin, UDM_SETRANGE32, 0, 0x7FFFFFFF);
     SendDlgItemMessageW(m_hWnd, IDC_ENCLOSED_LIST, LB_SETHORIZONTALEXTENT, 2000, 0);
     DragAcceptFiles(m_hWnd, TRUE);
+    fillFitChoices();
     showForm();
     setStatus("画像を選ぶか、このウィンドウにドロップしてください。 Choose a picture or drop one on this window.");
     return TRUE;
@@ -529,12 +554,15 @@ bool AuthoringWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM l
         const int code = HIWORD(wParam);
         if (code == EN_CHANGE) {
             refreshChecks();
+            if (id == IDC_FIT_CUSTOM && !filling_) SetTimer(m_hWnd, customFitTimer, customFitDelay, nullptr);
             return true;
         }
         if (code == CBN_SELCHANGE) {
             refreshChecks();
             // The window-fit warning depends on the title bar and the start position.
-            if ((id == IDC_CAPTION_MODE || id == IDC_START_POSITION) && !form_.picturePath.empty()) startStudy();
+            // as does what fitting packs.
+            if ((id == IDC_CAPTION_MODE || id == IDC_START_POSITION || id == IDC_FIT) && !form_.picturePath.empty())
+                startStudy();
             return true;
         }
         if (code != BN_CLICKED) return false;
@@ -551,6 +579,11 @@ bool AuthoringWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM l
         if (wParam != IDC_PREVIEW) return false;
         drawPreview(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         result = TRUE;
+        return true;
+    case WM_TIMER:
+        if (wParam != customFitTimer) return false;
+        KillTimer(m_hWnd, customFitTimer);
+        if (!form_.picturePath.empty() && fitProblem(form_).empty()) startStudy();
         return true;
     case WM_DROPFILES: onDrop(reinterpret_cast<HDROP>(wParam)); return true;
     case WM_SETCURSOR:
