@@ -50,7 +50,7 @@ std::string formTextFromStored(const std::string& cp932, bool keepLineBreaks) {
 }
 
 bool formFromProgram(ToolContext& tool, const std::string& programPath, const std::string& scratchFolder,
-                     AuthoringForm& form, std::string& problem) {
+                     AuthoringForm& form, std::vector<std::string>& notes, std::string& problem) {
     PackageView view;
     std::string picture;
     {
@@ -76,8 +76,16 @@ bool formFromProgram(ToolContext& tool, const std::string& programPath, const st
     AuthoringForm opened;
     fillSettings(view.fields, opened);
     opened.picturePath = picture;
-    for (const auto& entry : view.enclosedFiles)
-        opened.enclosedPaths.push_back(tool.files.joinPath(files, formTextFromStored(entry.name, false)));
+    notes.clear();
+    for (const auto& entry : view.enclosedFiles) {
+        const std::string name = formTextFromStored(entry.name, false);
+        opened.enclosedPaths.push_back(tool.files.joinPath(files, name));
+        if (name.find_first_of("\\/") != std::string::npos)
+            notes.push_back("the enclosed file '" + displayUtf8(name) + "' is stored in a folder; made again it is stored "
+                            "under its own name only");
+    }
+    if (view.fields.linkFlag == packageFlagPresent && view.fields.linkTarget.empty())
+        notes.push_back("the program carries a link without a target; made again it carries no link");
     form = std::move(opened);
     return true;
 }

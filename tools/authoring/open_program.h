@@ -15,8 +15,10 @@ namespace vistello::tools {
 std::string formTextFromStored(const std::string& cp932, bool keepLineBreaks);
 
 // False with the reason when programPath carries no readable package or extract fails;
-// scratchFolder is an existing empty folder.
+// scratchFolder is an existing empty folder. notes gets what making the program again would
+// not keep as it was: make stores an enclosed file under its own name only (so a stored
+// "docs\b.txt" comes back as "b.txt") and a link only with a target.
 [[nodiscard]] bool formFromProgram(ToolContext& tool, const std::string& programPath, const std::string& scratchFolder,
-                                   AuthoringForm& form, std::string& problem);
+                                   AuthoringForm& form, std::vector<std::string>& notes, std::string& problem);
 
 }  // namespace vistello::tools

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "app/package_offset.h"
+#include "app/package_writer.h"
 #include "authoring/open_program.h"
 #include "authoring/setting_choices.h"
 #include "pe_builder.h"
@@ -201,8 +202,11 @@ TEST_F(FormRoundTrip, AnOpenedProgramFillsTheFormAndIsMadeAgainUnchanged) {
     EXPECT_EQ(outcome.enclosedFiles, 2u);
 
     AuthoringForm opened;
+    std::vector<std::string> notes;
     std::string problem;
-    ASSERT_TRUE(formFromProgram(tool_, (root_ / "first.exe").string(), (root_ / "opened").string(), opened, problem)) << problem;
+    ASSERT_TRUE(formFromProgram(tool_, (root_ / "first.exe").string(), (root_ / "opened").string(), opened, notes, problem))
+        << problem;
+    EXPECT_TRUE(notes.empty());
     EXPECT_EQ(opened.windowTitle, "夕焼け～");
     EXPECT_EQ(opened.workTitle, "作品");
     EXPECT_EQ(opened.comment, form.comment);
@@ -232,8 +236,10 @@ TEST_F(FormRoundTrip, StoredCodesNoControlOffersAreWrittenBackAsTheyWere) {
     MakeOutcome outcome;
     ASSERT_TRUE(make(form, root_ / "odd.exe", outcome)) << outcome.problem;
     AuthoringForm opened;
+    std::vector<std::string> notes;
     std::string problem;
-    ASSERT_TRUE(formFromProgram(tool_, (root_ / "odd.exe").string(), (root_ / "opened").string(), opened, problem)) << problem;
+    ASSERT_TRUE(formFromProgram(tool_, (root_ / "odd.exe").string(), (root_ / "opened").string(), opened, notes, problem))
+        << problem;
     EXPECT_EQ(opened.zOrderMode, 7);
     EXPECT_EQ(opened.captionMode, 5);
     EXPECT_EQ(opened.startPosition, 0);
@@ -243,14 +249,36 @@ TEST_F(FormRoundTrip, StoredCodesNoControlOffersAreWrittenBackAsTheyWere) {
     EXPECT_EQ(readAll(root_ / "again.exe"), readAll(root_ / "odd.exe"));
 }
 
+// What make cannot store again is said: a name in a folder, a link without a target.
+TEST_F(FormRoundTrip, WhatMakingAgainWouldNotKeepIsNoted) {
+    PackageContent content;
+    content.picture = readAll(root_ / "夕焼け.jpg");
+    content.link = PackageLink{storedCode(LinkTiming::atStart), "", ""};
+    content.enclosedFiles = std::vector<EnclosedFile>{{"docs\\b.bin", {1, 2}}};
+    std::vector<uint8_t> program = stub_;
+    const char* failure = nullptr;
+    ASSERT_TRUE(writePackage(content, program, failure)) << failure;
+    writeAll(root_ / "foldered.exe", program);
+    AuthoringForm opened;
+    std::vector<std::string> notes;
+    std::string problem;
+    ASSERT_TRUE(formFromProgram(tool_, (root_ / "foldered.exe").string(), (root_ / "opened").string(), opened, notes, problem))
+        << problem;
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0], "the enclosed file 'docs\\b.bin' is stored in a folder; made again it is stored under its own name only");
+    EXPECT_EQ(notes[1], "the program carries a link without a target; made again it carries no link");
+    EXPECT_TRUE(opened.linkTarget.empty());
+}
+
 TEST_F(FormRoundTrip, AFileWithoutAPackageIsRefused) {
     AuthoringForm opened;
     opened.windowTitle = "kept";
+    std::vector<std::string> notes;
     std::string problem;
-    EXPECT_FALSE(formFromProgram(tool_, (root_ / "stub.exe").string(), (root_ / "opened").string(), opened, problem));
+    EXPECT_FALSE(formFromProgram(tool_, (root_ / "stub.exe").string(), (root_ / "opened").string(), opened, notes, problem));
     EXPECT_FALSE(problem.empty());
     EXPECT_EQ(opened.windowTitle, "kept") << "the form is left as it was";
-    EXPECT_FALSE(formFromProgram(tool_, (root_ / "説明.txt").string(), (root_ / "opened").string(), opened, problem));
+    EXPECT_FALSE(formFromProgram(tool_, (root_ / "説明.txt").string(), (root_ / "opened").string(), opened, notes, problem));
 }
 
 }  // namespace

@@ -85,6 +85,7 @@ struct OpenResult {
     std::string program;
     std::string folder;
     AuthoringForm form;
+    std::vector<std::string> notes;
     std::string problem;
 };
 
@@ -400,7 +401,8 @@ void AuthoringWindow::openProgram() {
         CollectedConsole console;
         ToolContext tool{files, console, stub};
         try {
-            result->read = formFromProgram(tool, result->program, result->folder, result->form, result->problem);
+            result->read = formFromProgram(tool, result->program, result->folder, result->form, result->notes,
+                                           result->problem);
         } catch (const std::exception&) {
             result->read = false;
             result->problem = "out of memory";
@@ -423,7 +425,9 @@ void AuthoringWindow::onOpened(std::unique_ptr<OpenResult> result) {
     form_ = std::move(result->form);
     defaultTitle_.clear();
     showForm();
-    setStatus("開きました: " + displayUtf8(openedProgram_));
+    std::string notes;
+    for (const auto& note : result->notes) notes += "; note: " + note;
+    setStatus("開きました: " + displayUtf8(openedProgram_) + notes);
     choosePicture(form_.picturePath, false);
 }
 
