@@ -149,9 +149,8 @@ private:
     unsigned studyGeneration_ = 0;  // the picture study whose result counts
     bool studying_ = false;
     bool busy_ = false;             // a program is being written or read
-    int trials_ = 0;
     std::optional<PictureStudy> study_;  // of form_.picturePath, once it came
-    std::vector<uint8_t> previewBits_;   // the preview's rows padded to 4 bytes, bottom-up
+    std::vector<uint8_t> previewBits_;   // the preview's rows from the top, padded to 4 bytes
     std::vector<std::thread> workers_;
 };
 
@@ -514,7 +513,6 @@ void AuthoringWindow::startTrial(const MakeResult& result) {
         return;
     }
     CloseHandle(info.hThread);
-    ++trials_;
     setStatus("試用中: " + displayUtf8(result.recipe.outputPath));
     auto end = std::make_unique<TrialEnd>();
     end->folder = result.trialFolder;
@@ -528,7 +526,6 @@ void AuthoringWindow::startTrial(const MakeResult& result) {
 }
 
 void AuthoringWindow::onTrialEnded(std::unique_ptr<TrialEnd> end) {
-    --trials_;
     if (removeWorkFolder(end->folder)) setStatus("試用を終えました。試用のフォルダーは削除しました。");
     else setStatus("試用を終えました。使用中のファイルは次の起動時に削除します。");
 }
