@@ -288,7 +288,7 @@ int main(int argc, char** argv) {
     const Row header = headerRow(decoders, options.instructions);
     std::vector<int> widths;
     for (const std::string& text : header.cells) widths.push_back(std::max(5, int(text.size())));
-    widths[0] = 24;
+    for (const Picture& picture : set.pictures) widths[0] = std::max(widths[0], int(picture.name.size()));
     header.print(widths);
     Row rule;
     for (const int width : widths) rule.add(std::string(size_t(width), '-'));
