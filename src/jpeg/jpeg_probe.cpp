@@ -20,7 +20,7 @@ uint32_t paddedSize(uint32_t size, uint32_t maxFactor) {
 
 // Frame header after the SOF code at `position`. true with the result filled in, false with
 // `showInvalid` set where the header is refused with a message.
-bool readFrameHeader(const uint8_t* data, size_t length, size_t position, FrameProbeResult& result, bool& showInvalid) {
+bool probeFrameHeader(const uint8_t* data, size_t length, size_t position, FrameProbeResult& result, bool& showInvalid) {
     ByteReader reader(data, length, position);
     FrameHeader header;
     const FrameHeaderRead read = readFrameHeader(reader, header);
@@ -51,7 +51,7 @@ bool probeJpeg(const uint8_t* data, size_t length, MessageSeam& messages, FrameP
         const uint8_t code = data[cursor];
         if (isStartOfFrame(code)) {
             bool showInvalid = false;
-            if (readFrameHeader(data, length, cursor + 1, result, showInvalid)) return true;
+            if (probeFrameHeader(data, length, cursor + 1, result, showInvalid)) return true;
             if (showInvalid) messages.showMessage(invalidFileText);
             return false;
         }
