@@ -1,7 +1,7 @@
 // Progressive frames (ITU-T T.81, Annex G): every scan is decoded into coefficient stores that
 // cover the whole picture; at EOI or at the first failure the stores are transformed and
 // converted into the DIB.
-#include "jpeg/jpeg_allocate.h"
+#include "common/try_allocate.h"
 #include "jpeg/jpeg_color.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_idct.h"
