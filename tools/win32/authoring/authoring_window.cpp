@@ -20,6 +20,7 @@
 #include "text/display_text.h"
 #include "win32/authoring/authoring_resources.h"
 #include "win32/authoring/file_dialogs.h"
+#include "win32/authoring/preview_image.h"
 #include "win32/authoring/work_folders.h"
 #include "win32/wide_text.h"
 #include "win32/win32_files.h"
@@ -126,7 +127,6 @@ private:
     void fillFitChoices();
     void startStudy();
     void onStudied(std::unique_ptr<StudyResult> result);
-    void drawPreview(const DRAWITEMSTRUCT& item) const;
     void onDrop(HDROP drop);
 
     // ---- the commands ----
@@ -150,7 +150,7 @@ private:
     bool studying_ = false;
     bool busy_ = false;             // a program is being written or read
     std::optional<PictureStudy> study_;  // of form_.picturePath, once it came
-    std::vector<uint8_t> previewBits_;   // the preview's rows from the top, padded to 4 bytes
+    PreviewImage preview_;
     std::vector<std::thread> workers_;
 };
 
@@ -252,7 +252,7 @@ void AuthoringWindow::startStudy() {
     if (form_.picturePath.empty()) return;
     readForm();
     study_.reset();
-    previewBits_.clear();
+    preview_.clear();
     studying_ = true;
     InvalidateRect(GetDlgItem(IDC_PREVIEW), nullptr, TRUE);
     setText(IDC_PICTURE_INFO, "");
@@ -293,39 +293,10 @@ void AuthoringWindow::onStudied(std::unique_ptr<StudyResult> result) {
         for (const auto& line : verdictLines(result->path, study_->report)) lines += line + "\r\n";
     }
     setText(IDC_CHECK_RESULT, lines);
-    const BgrImage& preview = study_->preview;
-    if (preview.width > 0) {
-        const size_t stride = (size_t(preview.width) * 3 + 3) & ~size_t(3);
-        previewBits_.assign(stride * size_t(preview.height), 0);
-        for (int32_t y = 0; y < preview.height; ++y) {
-            const uint8_t* row = preview.pixels.data() + size_t(y) * size_t(preview.width) * 3;
-            std::copy(row, row + size_t(preview.width) * 3, previewBits_.begin() + std::ptrdiff_t(stride * size_t(y)));
-        }
-    }
+    preview_.show(study_->preview);
+    study_->preview = BgrImage();  // the preview keeps its own rows
     InvalidateRect(GetDlgItem(IDC_PREVIEW), nullptr, TRUE);
     refreshChecks();
-}
-
-void AuthoringWindow::drawPreview(const DRAWITEMSTRUCT& item) const {
-    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_APPWORKSPACE));
-    if (!study_ || previewBits_.empty()) return;
-    const BgrImage& preview = study_->preview;
-    const LONG boxWidth = item.rcItem.right - item.rcItem.left - 4;
-    const LONG boxHeight = item.rcItem.bottom - item.rcItem.top - 4;
-    const PictureSize shown = fitInside(preview.size(), {boxWidth, boxHeight});
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = preview.width;
-    info.bmiHeader.biHeight = -preview.height;  // rows from the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    const int x = item.rcItem.left + 2 + (boxWidth - shown.width) / 2;
-    const int y = item.rcItem.top + 2 + (boxHeight - shown.height) / 2;
-    SetStretchBltMode(item.hDC, HALFTONE);
-    SetBrushOrgEx(item.hDC, 0, 0, nullptr);
-    StretchDIBits(item.hDC, x, y, shown.width, shown.height, 0, 0, preview.width, preview.height, previewBits_.data(), &info,
-                  DIB_RGB_COLORS, SRCCOPY);
 }
 
 // A file dropped on the list is enclosed; one dropped anywhere else is the picture.
@@ -576,11 +547,13 @@ bool AuthoringWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM l
         default: return false;
         }
     }
-    case WM_DRAWITEM:
+    case WM_DRAWITEM: {
         if (wParam != IDC_PREVIEW) return false;
-        drawPreview(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        preview_.paint(item.hDC, item.rcItem);
         result = TRUE;
         return true;
+    }
     case WM_TIMER:
         if (wParam != customFitTimer) return false;
         KillTimer(m_hWnd, customFitTimer);
