@@ -12,6 +12,12 @@ INT_PTR CDialog::DoModal() {
                            MAKEINTRESOURCEA(m_templateId), owner, DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
+INT_PTR CDialog::DoModalWide() {
+    const CWinApp* application = AfxGetApp();
+    return DialogBoxParamW(application ? application->m_hInstance : GetModuleHandleW(nullptr),
+                           MAKEINTRESOURCEW(m_templateId), m_parent, DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
 void CDialog::EndDialog(int result) {
     m_ended = true;
     ::EndDialog(m_hWnd, result);

@@ -19,6 +19,9 @@ public:
 
     // Runs the dialog modally; returns the value given to EndDialog, or -1 when it cannot be created.
     INT_PTR DoModal();
+    // The same with Unicode controls (DialogBoxParamW), for a window that shows any file name
+    // and text; the program's own dialogs run through DoModal.
+    INT_PTR DoModalWide();
     void EndDialog(int result);
 
     HWND m_hWnd = nullptr;

@@ -5,6 +5,7 @@
 
 #include "commands/command_line.h"
 #include "commands/make_program.h"
+#include "commands/make_values.h"
 #include "commands/report.h"
 #include "encode/jpeg_encoder.h"
 #include "text/display_text.h"
@@ -92,33 +93,6 @@ constexpr OptionSpec makeOptions[] = {
 
 // ---- arguments -----------------------------------------------------------------------------
 
-// A whole decimal number from lowest to highest, and nothing else.
-bool parseNumber(std::string_view text, int64_t lowest, int64_t highest, int32_t& number) {
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return false;
-    if (value < lowest || value > highest) return false;
-    number = int32_t(value);
-    return true;
-}
-
-bool parseSeconds(const std::string& text, int32_t& seconds) {
-    return parseNumber(text, 0, std::numeric_limits<int32_t>::max(), seconds);
-}
-
-// "screen", or "WxH" with sides of 1 to 65535 pixels (the most a JPEG file holds).
-bool parseFitBox(const std::string& text, PictureSize& box) {
-    if (text == "screen") {
-        box = screenFitBox;
-        return true;
-    }
-    const size_t cross = text.find_first_of("xX");
-    if (cross == std::string::npos) return false;
-    const std::string_view whole(text);
-    return parseNumber(whole.substr(0, cross), 1, jpegMaximumSide, box.width) &&
-           parseNumber(whole.substr(cross + 1), 1, jpegMaximumSide, box.height);
-}
-
 bool readFit(const ParsedArguments& a, FitChoice& fit, std::string& problem) {
     const bool fitting = a.has("--fit");
     if (a.has("--keep-orientation") && !fitting) problem = "--keep-orientation needs --fit";
@@ -127,8 +101,7 @@ bool readFit(const ParsedArguments& a, FitChoice& fit, std::string& problem) {
         problem = "--quality needs --fit or --upright (without them the picture is packed as it is, not re-encoded)";
     if (!problem.empty()) return false;
     if (const auto* box = a.value("--fit"); box && !parseFitBox(*box, fit.box)) {
-        problem = "--fit: '" + *box + "' is neither WxH (two whole numbers of pixels from 1 to " +
-                  std::to_string(jpegMaximumSide) + ", such as 1280x960) nor screen";
+        problem = fitBoxMessage(*box);
         return false;
     }
     if (const auto* quality = a.value("--quality");
@@ -160,7 +133,7 @@ bool readSettings(const ParsedArguments& arguments, PackageContent& content, std
     content.workTitle = textOption(arguments, "--work-title");
     content.commentText = textOption(arguments, "--comment");
     if (const auto* seconds = arguments.value("--auto-exit"); seconds && !parseSeconds(*seconds, content.autoExitSeconds)) {
-        problem = "--auto-exit: '" + *seconds + "' is not a number of seconds from 0 to 2147483647";
+        problem = secondsMessage(*seconds);
         return false;
     }
     if (const auto* word = arguments.value("--z-order"); word && !chooseCode("--z-order", *word, zOrderNames, content.zOrderMode, problem))

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "app/enclosed_name.h"
+#include "commands/enclosed_names.h"
 #include "commands/run_files.h"
 #include "commands/stub_choice.h"
 #include "encode/exif_orientation.h"
@@ -78,18 +79,10 @@ bool openTheStub(ToolContext& tool, MakeRun& run, std::string& problem) {
 // An enclosed file's stored name: its own name, in code page 932, as Windows takes file names.
 bool enclosedName(ToolContext& tool, MakeRun& run, const std::string& path, std::set<std::string>& keys,
                   std::string& name, std::string& problem) {
-    const std::string base = tool.files.fileName(path);
-    if (!storeText(run, "--enclose", base, TextShape::oneLine, name, problem)) return false;
-    const std::string shown = "--enclose " + displayUtf8(path) + ": the name '" + displayUtf8(base) + "' ";
-    if (const std::string rule = windowsNameProblem(name); !rule.empty() || !isSafeEnclosedName(name)) {
-        problem = shown + (rule.empty() ? "would leave the program's folder" : rule);
-        return false;
-    }
-    if (!keys.insert(windowsComparisonKey(name)).second) {
-        problem = shown + "differs from another enclosed file's only in letter case (or not at all); on Windows the "
-                          "second would replace the first";
-        return false;
-    }
+    StoredText stored;
+    if (!storeEnclosedName(path, tool.files.fileName(path), keys, stored, problem)) return false;
+    for (const auto& mapping : stored.mapped) run.mapped.emplace_back("--enclose", mapping);
+    name = std::move(stored.cp932);
     return true;
 }
 

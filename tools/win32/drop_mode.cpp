@@ -4,10 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "authoring/authoring_form.h"
 #include "commands/make_program.h"
-#include "text/author_text.h"
 #include "text/display_text.h"
-#include "text/utf8.h"
 #include "win32/message_box.h"
 
 namespace vistello::tools::win32 {
@@ -28,12 +27,6 @@ int refuseDrop(const std::string& reason) {
     return exitBadInput;
 }
 
-// The picture's name without its extension.
-std::string stemOf(const std::string& name) {
-    const size_t dot = name.find_last_of('.');
-    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
 // "name.exe" beside the picture, else "name (2).exe" and so on: the first name nothing has.
 bool chooseProgramPath(ToolContext& tool, const std::string& picture, std::string& path, std::string& problem) {
     const std::string name = tool.files.fileName(picture);
@@ -46,29 +39,6 @@ bool chooseProgramPath(ToolContext& tool, const std::string& picture, std::strin
     problem = "every name from " + displayUtf8(stem) + ".exe to " + displayUtf8(stem) + " (" +
               std::to_string(mostNumberedNames) + ").exe is taken beside the picture";
     return false;
-}
-
-// The window title: the picture's name without extension, each character code page 932
-// cannot hold shown as "?" (and said so in notes).
-std::string titleFrom(const std::string& stem, std::vector<std::string>& notes) {
-    std::string title;
-    for (size_t at = 0; at < stem.size();) {
-        char32_t character = 0;
-        size_t length = 0;
-        const bool decoded = decodeUtf8At(stem, at, character, length);
-        const std::string one = stem.substr(at, length);
-        StoredText stored;
-        std::string problem;
-        if (decoded && storeAuthorText(one, TextShape::oneLine, {"--title", ""}, stored, problem)) {
-            title += one;
-        } else {
-            title += '?';
-            notes.push_back("note: the window title shows ? for '" + displayUtf8(one) + "'" +
-                            (decoded ? " (" + codePointName(character) + ")" : "") + ", which code page 932 cannot hold");
-        }
-        at += length;
-    }
-    return title;
 }
 
 // What a dropped picture becomes: make's defaults but for the title, never over another file,
@@ -140,7 +110,7 @@ int runDrop(std::span<const std::string> arguments, ToolContext& tool) {
         return exitBadInput;
     }
     std::vector<std::string> notes;
-    const std::string title = titleFrom(stemOf(tool.files.fileName(picture)), notes);
+    const std::string title = titleForPicture(tool.files.fileName(picture), notes);
 
     const MakeRecipe recipe = dropRecipe(picture, program, title);
     MakeOutcome outcome;
