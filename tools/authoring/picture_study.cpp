@@ -1,12 +1,12 @@
 #include "authoring/picture_study.h"
 
 #include "commands/run_files.h"
-#include "common/message_seam.h"
+#include "common/collected_messages.h"
 #include "encode/decoded_pixels.h"
 #include "encode/downscale.h"
 #include "encode/exif_orientation.h"
 #include "encode/fit_picture.h"
-#include "raster/decoded_image.h"
+#include "raster/decoded_picture.h"
 #include "raster/load_picture.h"
 #include "raster/memory_dib_seam.h"
 #include "text/display_text.h"
@@ -16,27 +16,12 @@ namespace {
 
 constexpr int32_t trueColourDisplayDepth = 24;
 
-class IgnoredMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string&) override {}
-    void setMainWindowTitle(const std::string&) override {}
-};
-
-// The decoded image with its section, released when it goes.
-struct DecodedPicture {
-    DecodedPicture() = default;
-    DecodedPicture(const DecodedPicture&) = delete;
-    DecodedPicture& operator=(const DecodedPicture&) = delete;
-    ~DecodedPicture() { releaseDecodedImage(image, seam); }
-    MemoryDibSeam seam;
-    DecodedImage image;
-};
-
 BgrImage decodePreview(const std::vector<uint8_t>& bytes, PictureSize box) {
-    DecodedPicture decoded;
+    MemoryDibSeam seam;
+    DecodedPicture decoded(seam);
     if (!allocatePaletteBuffer(decoded.image)) return {};
     decoded.image.displayDepth = trueColourDisplayDepth;
-    IgnoredMessages messages;
+    CollectedMessages messages;  // the verdict beside the preview already says what went wrong
     ImageKind kind = ImageKind::none;
     if (!loadPicture(bytes.data(), bytes.size(), decoded.image, decoded.seam, messages, kind)) return {};
     BgrImage expanded;
