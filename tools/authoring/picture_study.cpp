@@ -6,6 +6,7 @@
 #include "encode/downscale.h"
 #include "encode/exif_orientation.h"
 #include "encode/fit_picture.h"
+#include "encode/fit_size.h"
 #include "raster/decoded_picture.h"
 #include "raster/load_picture.h"
 #include "raster/memory_dib_seam.h"
@@ -27,23 +28,16 @@ BgrImage decodePreview(const std::vector<uint8_t>& bytes, PictureSize box) {
     BgrImage expanded;
     BgrView view;
     if (!viewDecodedPixels(decoded.image, expanded, view) || view.width <= 0 || view.height <= 0) return {};
-    const PictureSize target = fitInside(view.size(), box);
+    const PictureSize target = previewSize(view.size(), box);
     if (target.width <= 0 || target.height <= 0) return {};
     return scaleDown(view, target);
 }
 
 }  // namespace
 
-PictureSize fitInside(PictureSize picture, PictureSize box) {
+PictureSize previewSize(PictureSize picture, PictureSize box) {
     if (picture.width <= 0 || picture.height <= 0 || box.width <= 0 || box.height <= 0) return {0, 0};
-    if (picture.width <= box.width && picture.height <= box.height) return picture;
-    // The side that meets the box first decides; the other is rounded and kept at least 1.
-    if (int64_t(picture.width) * box.height >= int64_t(picture.height) * box.width) {
-        const int64_t height = (int64_t(picture.height) * box.width + picture.width / 2) / picture.width;
-        return {box.width, int32_t(height < 1 ? 1 : height)};
-    }
-    const int64_t width = (int64_t(picture.width) * box.height + picture.height / 2) / picture.height;
-    return {int32_t(width < 1 ? 1 : width), box.height};
+    return vistello::fitInside(picture, box);
 }
 
 PictureStudy studyPicture(FileSystem& files, const std::string& path, const WindowSettings& settings, PictureSize previewBox,
