@@ -7,7 +7,9 @@
 
 #include "jpeg/jpeg_allocate.h"
 #include "jpeg/jpeg_huffman_table.h"
+#include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_output.h"
+#include "jpeg/jpeg_simd.h"
 #include "common/message_seam.h"
 
 namespace vistello {
@@ -48,13 +50,17 @@ public:
     [[nodiscard]] int decodeJpeg(const uint8_t* data, size_t length, const JpegOutput& output);
 
     EntropyPath entropyPath = EntropyPath::fast;
+    SimdLevel simd = SimdLevel::best;   // the transform's and the colour conversion's
 
-    // The progressive end stage runs on two threads (halves of the MCU rows) when this is 2 or
-    // more and the frame has at least two MCU rows and endStageSplitMinimum MCUs; otherwise on
-    // the calling thread. The DIB gets the same bytes either way. With 2 or more, large
-    // coefficient stores also have their pages mapped by two threads before the first scan.
-    uint32_t endStageThreads = 2;
-    uint32_t endStageSplitMinimum = 1024;
+    // Threads of one decode: 0 is the default (the machine's cores, at most 2), 1 decodes on the
+    // calling thread alone, 2 or more use one helper thread. With a helper, frames of at least
+    // threadedMinimumMcus MCUs (and two MCU rows) are decoded on both: baseline frames transform
+    // and convert on the helper while the calling thread decodes the entropy-coded data, the
+    // progressive end stage splits the MCU rows, and large coefficient stores have their pages
+    // mapped by both threads before the first scan. The DIB, the result and the messages are
+    // the same whatever the threads; a helper that cannot start leaves the work to one thread.
+    uint32_t threads = 0;
+    uint32_t threadedMinimumMcus = 1024;
 
     // From the frame header (0 until one was read).
     uint32_t imageWidth = 0;
@@ -129,6 +135,10 @@ private:
     [[nodiscard]] bool decodeComponentMcu(int64_t x, int64_t y);
     void mcuPosition(int64_t& x, int64_t& y) const;
 
+    // The threads a decode may use: the setting, 0 resolved to the machine's cores (1 or 2).
+    [[nodiscard]] uint32_t threadsInUse() const;
+    void chooseKernels();
+
     // --- progressive (jpeg_progressive.cpp)
     [[nodiscard]] int decodeProgressive();
     [[nodiscard]] bool allocateStores();
@@ -143,6 +153,8 @@ private:
     void finishMcuRows(uint32_t firstRow, uint32_t endRow) const;
 
     MessageSeam& messages;
+    TransformFunction transform = transformBlockScalar;   // chosen from simd for each frame
+    SimdLevel simdInUse = SimdLevel::scalar;
     const uint8_t* data = nullptr;
     size_t length = 0;        // dataEnd = data + length
     size_t cursor = 0;        // read position; cursor > length means "passed the end"

@@ -5,9 +5,23 @@
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_tables.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace vistello {
 
+uint32_t JpegDecoder::threadsInUse() const {
+    if (threads != 0) return threads;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+}
+
+void JpegDecoder::chooseKernels() {
+    simdInUse = usableSimdLevel(simd);
+    transform = transformFor(simdInUse);
+}
+
 int JpegDecoder::decodeScans() {
+    chooseKernels();
     if (!findMarker()) return 0;
     for (;;) {
         const uint8_t code = data[cursor];
@@ -94,14 +108,14 @@ bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
     const ScanComponent& luma = scanComponents[0];
     const McuGeometry geometry{scanMaxH, scanMaxV};
     if (clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v).empty()) return true;
-    for (uint32_t b = 0; b < luma.blocksPerMcu; ++b) transformBlock(blockWorkspace[b], quantTables[luma.quantTable], levelShift);
+    for (uint32_t b = 0; b < luma.blocksPerMcu; ++b) transform(blockWorkspace[b], quantTables[luma.quantTable], levelShift);
     if (scanComponentCount == 1) {
         writeGreyBlock(output, x, y, blockWorkspace[0]);
         return true;
     }
-    for (uint32_t i = 1; i < scanComponentCount; ++i) transformBlock(chromaBlocks[i - 1], quantTables[scanComponents[i].quantTable], 0);
+    for (uint32_t i = 1; i < scanComponentCount; ++i) transform(chromaBlocks[i - 1], quantTables[scanComponents[i].quantTable], 0);
     convertInterleavedMcu(output, x, y, geometry, blockWorkspace, chromaBlocks[0],
-                          scanComponentCount == 3 ? chromaBlocks[1] : nullptr);
+                          scanComponentCount == 3 ? chromaBlocks[1] : nullptr, simdInUse);
     return true;
 }
 
@@ -124,13 +138,13 @@ bool JpegDecoder::decodeComponentMcu(int64_t x, int64_t y) {
         const int32_t* quantTable = quantTables[component.quantTable];
         if (component.index == 1) {
             for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
-                transformBlock(blockWorkspace[b], quantTable, levelShift);
+                transform(blockWorkspace[b], quantTable, levelShift);
                 writeGreyBlock(output, x + 8 * (b % component.h), y + 8 * (b / component.h), blockWorkspace[b]);
             }
             continue;
         }
         int32_t* block = chromaBlocks[i < 2 ? i : 1];
-        transformBlock(block, quantTable, 0);
+        transform(block, quantTable, 0);
         applyChromaBlock(output, x, y, geometry, block,
                          component.index == 2 ? ChromaKind::blueDifference : ChromaKind::redDifference);
     }

@@ -7,7 +7,7 @@
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_tables.h"
 
-#include <system_error>
+#include <exception>
 #include <thread>
 
 namespace vistello {
@@ -53,7 +53,7 @@ bool JpegDecoder::allocateStores() {
         stores[i] = tryAllocateZeroed<int32_t>(uint64_t{storeBlocks[i]} * 64, totalBlocks * 64);
         if (!stores[i]) return false;
     }
-    if (endStageThreads >= 2 && totalBlocks * bytesPerBlock >= prefaultMinimumBytes) prefaultStores();
+    if (threadsInUse() >= 2 && totalBlocks * bytesPerBlock >= prefaultMinimumBytes) prefaultStores();
     return true;
 }
 
@@ -77,8 +77,9 @@ void JpegDecoder::prefaultStores() {
         std::thread helper(touchHalf, true);
         touchHalf(false);
         helper.join();
-    } catch (const std::system_error&) {
-        // No thread could be started: the pages are mapped by the scans as they reach them.
+    } catch (const std::exception&) {
+        // No thread could be started (system_error, or bad_alloc for the thread's state): the
+        // pages are mapped by the scans as they reach them.
     }
 }
 
@@ -214,16 +215,17 @@ void JpegDecoder::finishProgressive() {
     mcusPerRow = divideRoundingUp(imageWidth, mcuWidth);
     mcuRows = divideRoundingUp(imageHeight, mcuHeight);
     totalMcus = mcusPerRow * mcuRows;
-    if (endStageThreads >= 2 && mcuRows >= 2 && totalMcus >= endStageSplitMinimum) {
+    if (threadsInUse() >= 2 && mcuRows >= 2 && totalMcus >= threadedMinimumMcus) {
         const uint32_t half = mcuRows / 2;
         try {
             std::thread upper([this, half] { finishMcuRows(0, half); });
             finishMcuRows(half, mcuRows);
             upper.join();
             return;
-        } catch (const std::system_error&) {
-            // No thread could be started (the second half is only begun once the thread
-            // runs): the whole picture is finished here instead.
+        } catch (const std::exception&) {
+            // No thread could be started (system_error, or bad_alloc for the thread's state; the
+            // second half is only begun once the thread runs): the whole picture is finished
+            // here instead.
         }
     }
     finishMcuRows(0, mcuRows);
@@ -250,17 +252,17 @@ void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) const {
                 const size_t row = size_t{mcuRow} * frameMaxV + j / frameMaxH;
                 const size_t column = size_t{mcuColumn} * frameMaxH + j % frameMaxH;
                 int32_t* block = stores[0].get() + (row * storeRowBlocks + column) * 64;
-                transformBlock(block, quant[0], levelShift);
+                transform(block, quant[0], levelShift);
                 luma[j] = block;
             }
             const int32_t* chroma[2] = {zeroBlock, zeroBlock};
             for (uint32_t c = 0; c < 2; ++c) {
                 if (!stores[c + 1]) continue;
                 int32_t* block = stores[c + 1].get() + mcu * 64;
-                transformBlock(block, quant[c + 1], 0);
+                transform(block, quant[c + 1], 0);
                 chroma[c] = block;
             }
-            convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1]);
+            convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1], simdInUse);
         }
     }
 }

@@ -206,10 +206,10 @@ TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
         {"DIB smaller than the frame", -9, -13},
         {"DIB larger than the frame", 24, 40},
     };
-    const DecoderSetUp oneThread = [](JpegDecoder& decoder) { decoder.endStageThreads = 1; };
+    const DecoderSetUp oneThread = [](JpegDecoder& decoder) { decoder.threads = 1; };
     const DecoderSetUp twoThreads = [](JpegDecoder& decoder) {
-        decoder.endStageThreads = 2;
-        decoder.endStageSplitMinimum = 0;
+        decoder.threads = 2;
+        decoder.threadedMinimumMcus = 0;
     };
     const DecoderSetUp defaults = [](JpegDecoder&) {};
     for (const auto& picture : pictures) {
