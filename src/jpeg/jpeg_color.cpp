@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jpeg/jpeg_arith.h"
+#include "jpeg/jpeg_color_avx2.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -173,6 +174,21 @@ void writeColour(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geo
     else if (geometry.h == 2 && geometry.v == 2) writeColourShape<2, 2>(output, x, y, area, luma, offsets, level);
 }
 
+// The AVX2 conversion takes whole MCUs; the rest go through the offsets.
+bool convertedWithAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, const int32_t* const luma[4],
+                       const int32_t cb[64], const int32_t cr[64], GreenSum sum, SimdLevel level) {
+#if defined(__x86_64__)
+    if (level != SimdLevel::avx2) return false;
+    const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
+    if (area.visibleWidth != 8 * geometry.h || area.visibleHeight != 8 * geometry.v) return false;
+    writeWholeColourMcuAvx2(output, x, y, geometry, luma, cb, cr, sum);
+    return true;
+#else
+    (void)output, (void)x, (void)y, (void)geometry, (void)luma, (void)cb, (void)cr, (void)sum, (void)level;
+    return false;
+#endif
+}
+
 inline int32_t chromaAt(const int32_t chroma[64], McuGeometry geometry, int32_t row, int32_t column) {
     return chroma[(row / geometry.v) * 8 + column / geometry.h];
 }
@@ -214,9 +230,10 @@ void convertInterleavedMcu(const JpegOutput& output, int64_t x, int64_t y, McuGe
         }
         return;
     }
+    const int32_t* const blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
+    if (convertedWithAvx2(output, x, y, geometry, blocks, cb, cr, GreenSum::dividedApart, level)) return;
     ChromaOffsets offsets;
     interleavedOffsets(cb, cr, offsets);
-    const int32_t* const blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
     writeColour(output, x, y, geometry, blocks, offsets, level);
 }
 
@@ -241,6 +258,7 @@ void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometr
 
 void convertProgressiveMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
                            const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], SimdLevel level) {
+    if (convertedWithAvx2(output, x, y, geometry, luma, cb, cr, GreenSum::dividedTogether, level)) return;
     ChromaOffsets offsets;
     progressiveOffsets(cb, cr, offsets);
     writeColour(output, x, y, geometry, luma, offsets, level);
