@@ -8,6 +8,7 @@
 #include "jpeg/jpeg_allocate.h"
 #include "jpeg/jpeg_huffman_table.h"
 #include "jpeg/jpeg_idct.h"
+#include "jpeg/jpeg_mcu_pipeline.h"
 #include "jpeg/jpeg_output.h"
 #include "jpeg/jpeg_simd.h"
 #include "common/message_seam.h"
@@ -127,6 +128,10 @@ private:
     // --- driver (jpeg_driver.cpp)
     [[nodiscard]] int decodeScans();
     [[nodiscard]] bool decodeBaselineScan();
+    [[nodiscard]] bool decodeBaselineScanMcus();
+    [[nodiscard]] bool scanCanBeQueued() const;
+    [[nodiscard]] McuDrawing drawingOfScan() const;
+    [[nodiscard]] bool decodeQueuedMcu(int64_t x, int64_t y);
     [[nodiscard]] bool decodeRestartScan();
     [[nodiscard]] bool decodeRun(uint32_t count);
     [[nodiscard]] bool decodeComponentRun(uint32_t count);
@@ -194,6 +199,9 @@ private:
     FrameComponent components[255]{};
     bool frameRead = false;
     alignas(16) int32_t chromaBlocks[2][64]{};
+
+    // The helper thread of the current scan, where it draws the scan's MCUs (null otherwise).
+    std::unique_ptr<McuPipeline> pipeline;
 
     // Progressive coefficient stores (one per component position, 64 coefficients per block).
     ZeroedArray<int32_t> stores[3];

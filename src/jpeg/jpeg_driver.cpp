@@ -6,6 +6,7 @@
 #include "jpeg/jpeg_tables.h"
 
 #include <algorithm>
+#include <cstring>
 #include <thread>
 
 namespace vistello {
@@ -44,8 +45,54 @@ int JpegDecoder::decodeScans() {
     }
 }
 
+// Large scans that hold every component in frame order are drawn by the helper thread while
+// this thread decodes them. Only the last scan of the data qualifies (no SOS marker follows
+// it): the one-thread path of any later scan may read the MCU workspace or the DIB that this
+// scan left, and the queued path leaves neither as the one-thread path would at each MCU.
+bool JpegDecoder::scanCanBeQueued() const {
+    if (scanComponentCount != componentCount || threadsInUse() < 2 || mcuRows < 2 || totalMcus < threadedMinimumMcus) {
+        return false;
+    }
+    for (uint32_t i = 0; i < scanComponentCount; ++i) {
+        if (scanComponents[i].index != i + 1) return false;
+    }
+    for (size_t position = cursor; position + 1 < length;) {
+        const void* fill = std::memchr(data + position, markerFill, length - 1 - position);
+        if (fill == nullptr) break;
+        position = static_cast<size_t>(static_cast<const uint8_t*>(fill) - data) + 1;
+        if (data[position] == markerSos) return false;
+    }
+    return true;
+}
+
+McuDrawing JpegDecoder::drawingOfScan() const {
+    McuDrawing drawing;
+    drawing.output = output;
+    drawing.geometry = McuGeometry{scanMaxH, scanMaxV};
+    drawing.transform = transform;
+    drawing.level = simdInUse;
+    drawing.levelShift = levelShift;
+    drawing.lumaBlocks = scanComponents[0].blocksPerMcu;
+    drawing.chromaComponents = scanComponentCount - 1u;
+    drawing.lumaQuant = quantTables[scanComponents[0].quantTable];
+    for (uint32_t i = 1; i < scanComponentCount; ++i) drawing.chromaQuant[i - 1] = quantTables[scanComponents[i].quantTable];
+    return drawing;
+}
+
 bool JpegDecoder::decodeBaselineScan() {
     restartCount = 0;
+    if (scanCanBeQueued()) {
+        uint32_t blocksPerMcu = 0;
+        for (uint32_t i = 0; i < scanComponentCount; ++i) blocksPerMcu += scanComponents[i].blocksPerMcu;
+        pipeline = McuPipeline::start(blocksPerMcu);
+        if (pipeline) pipeline->setDrawing(drawingOfScan());
+    }
+    const bool decoded = decodeBaselineScanMcus();
+    pipeline.reset();   // every queued MCU is drawn before the scan ends
+    return decoded;
+}
+
+bool JpegDecoder::decodeBaselineScanMcus() {
     if (restartInterval != 0) return decodeRestartScan();
     if (scanComponentCount == componentCount) return decodeRun(totalMcus);
     return decodeComponentRun(totalMcus);
@@ -66,7 +113,8 @@ bool JpegDecoder::decodeMcus(uint32_t count) {
         int64_t x = 0;
         int64_t y = 0;
         mcuPosition(x, y);
-        if (!(interleaved ? decodeMcu(x, y) : decodeComponentMcu(x, y))) return false;
+        const bool decoded = !interleaved ? decodeComponentMcu(x, y) : pipeline ? decodeQueuedMcu(x, y) : decodeMcu(x, y);
+        if (!decoded) return false;
     }
     return true;
 }
@@ -116,6 +164,22 @@ bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
     for (uint32_t i = 1; i < scanComponentCount; ++i) transform(chromaBlocks[i - 1], quantTables[scanComponents[i].quantTable], 0);
     convertInterleavedMcu(output, x, y, geometry, blockWorkspace, chromaBlocks[0],
                           scanComponentCount == 3 ? chromaBlocks[1] : nullptr, simdInUse);
+    return true;
+}
+
+// An MCU of a queued scan: its blocks go into the pipeline's ring, first component first, and
+// the helper draws it once it is complete and inside the DIB.
+bool JpegDecoder::decodeQueuedMcu(int64_t x, int64_t y) {
+    int32_t (*blocks)[64] = pipeline->nextBlocks();
+    for (uint32_t i = 0; i < scanComponentCount; ++i) {
+        ScanComponent& component = scanComponents[i];
+        currentDcTable = dcTableOf(component);
+        currentAcTable = acTableOf(component);
+        for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
+            if (!decodeBlockAny(component, *blocks++)) return false;
+        }
+    }
+    if (!clipArea(output, x, y, 8 * scanMaxH, 8 * scanMaxV).empty()) pipeline->commit(x, y);
     return true;
 }
 

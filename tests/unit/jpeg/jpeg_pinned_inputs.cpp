@@ -7,6 +7,7 @@
 #include <set>
 
 #include "jpeg/jpeg_probe.h"
+#include "jpeg/jpeg_tables.h"
 #include "sha256.h"
 
 namespace vistello::testing {
@@ -14,10 +15,25 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// The decoder's texts by name: the Windows build stores them in code page 932, the native one
+// in UTF-8, and both must give the same digests.
+std::string textName(const std::string& text) {
+    const struct { const char* text; const char* name; } known[] = {
+        {invalidFileText, "invalid file"},
+        {unsupportedFrameText, "unsupported frame"},
+        {dacText, "arithmetic conditioning"},
+        {progressiveTitleText, "progressive caption"},
+    };
+    for (const auto& entry : known) {
+        if (text == entry.text) return entry.name;
+    }
+    return "other text " + text;
+}
+
 class InterleavedSeam : public MessageSeam {
 public:
-    void showMessage(const std::string& text) override { record += "message " + text + "\n"; }
-    void setMainWindowTitle(const std::string& text) override { record += "title " + text + "\n"; }
+    void showMessage(const std::string& text) override { record += "message " + textName(text) + "\n"; }
+    void setMainWindowTitle(const std::string& text) override { record += "title " + textName(text) + "\n"; }
     std::string record;
 };
 

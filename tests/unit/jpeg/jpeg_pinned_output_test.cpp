@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DecoderSettings{"scalarTwoThreads", SimdLevel::scalar, 2, 0, EntropyPath::fast},
                       DecoderSettings{"avx2TwoThreads", SimdLevel::avx2, 2, 0, EntropyPath::fast},
                       DecoderSettings{"referenceEntropyTwoThreads", SimdLevel::best, 2, 0, EntropyPath::reference}),
-    [](const ::testing::TestParamInfo<DecoderSettings>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<DecoderSettings>& setting) { return std::string(setting.param.name); });
 
 }  // namespace
 }  // namespace vistello::testing
