@@ -116,7 +116,6 @@ private:
     template <bool fast> [[nodiscard]] bool decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun);
     template <bool fast> [[nodiscard]] bool refineWith(int32_t& coefficient);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
-    [[nodiscard]] bool decodeAcRefineFast(int32_t block[64], uint32_t& endOfBandRun);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeDcFirst(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeDcRefine(int32_t block[64]);

@@ -3,7 +3,8 @@
 //
 // Two bit-level paths share the block logic. The reference path reads one byte at a time,
 // only when a bit is needed, and walks the code lengths one bit at a time. The fast path keeps
-// up to 64 bits buffered and finds codes of up to 9 bits with one table look-up. It runs only
+// up to 64 bits buffered and finds codes of up to 10 bits with one table look-up
+// (lookUpSymbol, its one primitive for symbols). It runs only
 // while more data bytes lie before the next marker (or the end of the data) than a block can
 // consume, so it never meets the end of the entropy-coded data: every failure that depends on
 // where the data ends happens on the reference path. Both paths give the same symbols, values
@@ -154,23 +155,11 @@ VISTELLO_ALWAYS_INLINE void JpegDecoder::refillFast() { refillBitBuffer(data, le
 VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeSymbolFast(const HuffmanTable* table, uint32_t& symbol) {
     if (table == nullptr || !table->defined) return false;
     if (bitsLeft < 32) refillFast();
-    const uint32_t entry = table->lookahead[bitBuffer >> (64 - lookaheadBits)];
-    if (entry != 0) {
-        const uint32_t codeLength = entry >> 8;
-        bitBuffer <<= codeLength;
-        bitsLeft -= codeLength;
-        symbol = entry & 0xFF;
-        return true;
-    }
-    for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16; ++codeLength) {
-        const int32_t code = static_cast<int32_t>(bitBuffer >> (64 - codeLength));
-        if (code > table->maxCode[codeLength]) continue;
-        bitBuffer <<= codeLength;
-        bitsLeft -= codeLength;
-        symbol = table->values[table->valPtr[codeLength] + static_cast<uint32_t>(code - table->minCode[codeLength])];
-        return true;
-    }
-    return false;
+    uint32_t codeLength = 0;
+    if (!lookUpSymbol(*table, bitBuffer, codeLength, symbol)) return false;
+    bitBuffer <<= codeLength;
+    bitsLeft -= codeLength;
+    return true;
 }
 
 VISTELLO_ALWAYS_INLINE uint32_t JpegDecoder::takeBitsFast(uint32_t count) {
@@ -270,20 +259,10 @@ bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
     };
     // A symbol of up to 16 bits; false where no code matches.
     const auto symbol = [&](const HuffmanTable& table, uint32_t& result) {
-        const uint32_t entry = table.lookahead[buffer >> (64 - lookaheadBits)];
-        if (entry != 0) {
-            take(entry >> 8);
-            result = entry & 0xFF;
-            return true;
-        }
-        for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16; ++codeLength) {
-            const int32_t code = static_cast<int32_t>(buffer >> (64 - codeLength));
-            if (code > table.maxCode[codeLength]) continue;
-            take(codeLength);
-            result = table.values[table.valPtr[codeLength] + static_cast<uint32_t>(code - table.minCode[codeLength])];
-            return true;
-        }
-        return false;
+        uint32_t codeLength = 0;
+        if (!lookUpSymbol(table, buffer, codeLength, result)) return false;
+        take(codeLength);
+        return true;
     };
     const auto finish = [&](bool result) {
         bitBuffer = buffer;
@@ -299,12 +278,12 @@ bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
     block[0] = component.dcPredictor;
     for (uint32_t k = 1; k < 64;) {
         if (count < 32) refill();
-        const uint32_t combined = acTable->acLookahead[buffer >> (64 - lookaheadBits)];
-        if (combined != 0) {
-            k += (combined >> 8) & 15;
-            block[zigZagToNatural[k]] = static_cast<int16_t>(combined >> 16);
+        const AcLookaheadEntry combined = acTable->acLookahead[buffer >> (64 - lookaheadBits)];
+        if (combined.bitsUsed != 0) {
+            k += combined.run;
+            block[zigZagToNatural[k]] = combined.value;
             ++k;
-            take(combined & 0xFF);
+            take(combined.bitsUsed);
             continue;
         }
         uint32_t runSize = 0;
@@ -443,88 +422,8 @@ bool JpegDecoder::decodeDcRefine(int32_t block[64]) {
 bool JpegDecoder::decodeAcFirst(int32_t block[64], uint32_t& endOfBandRun) {
     return fastPathAllowed() ? decodeAcFirstWith<true>(block, endOfBandRun) : decodeAcFirstWith<false>(block, endOfBandRun);
 }
-// The AC refinement of the fast path with the bit buffer in local variables; the same walk as
-// decodeAcRefineWith, bit for bit.
-bool JpegDecoder::decodeAcRefineFast(int32_t block[64], uint32_t& endOfBandRun) {
-    const HuffmanTable* table = currentAcTable;
-    if (table == nullptr || !table->defined) return decodeAcRefineWith<false>(block, endOfBandRun);
-    uint64_t buffer = bitBuffer;
-    uint64_t count = bitsLeft;
-    size_t position = cursor;
-    const auto refill = [&] { refillBitBuffer(data, length, position, buffer, count); };
-    const auto take = [&](uint32_t bits) {
-        if (count < bits) refill();
-        const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
-        buffer <<= bits;
-        count -= bits;
-        return value;
-    };
-    const int32_t step = wrapShiftLeft(1, approxLow);
-    const auto refine = [&](int32_t& coefficient) {
-        if (take(1) != 0) coefficient = coefficient >= 0 ? wrapAdd(coefficient, step) : wrapSub(coefficient, step);
-    };
-    const auto finish = [&](bool result) {
-        bitBuffer = buffer;
-        bitsLeft = count;
-        cursor = position;
-        return result;
-    };
-    uint32_t k = spectralStart;
-    if (endOfBandRun == 0) {
-        while (k <= spectralEnd) {
-            if (count < 32) refill();
-            uint32_t runSize = 0;
-            const uint32_t entry = table->lookahead[buffer >> (64 - lookaheadBits)];
-            if (entry != 0) {
-                buffer <<= entry >> 8;
-                count -= entry >> 8;
-                runSize = entry & 0xFF;
-            } else {
-                bool matched = false;
-                for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16 && !matched; ++codeLength) {
-                    const int32_t code = static_cast<int32_t>(buffer >> (64 - codeLength));
-                    if (code > table->maxCode[codeLength]) continue;
-                    buffer <<= codeLength;
-                    count -= codeLength;
-                    runSize = table->values[table->valPtr[codeLength] + static_cast<uint32_t>(code - table->minCode[codeLength])];
-                    matched = true;
-                }
-                if (!matched) return finish(false);
-            }
-            uint32_t run = runSize >> 4;
-            const uint32_t size = runSize & 15;
-            int32_t value = 0;
-            if (size != 0) {
-                value = wrapShiftLeft(extend(take(size), size), approxLow);
-            } else if (run != 15) {
-                endOfBandRun = (1u << run) + take(run);
-                break;
-            }
-            for (; k <= spectralEnd; ++k) {
-                int32_t& coefficient = block[zigZagToNatural[k]];
-                if (coefficient != 0) {
-                    refine(coefficient);
-                } else {
-                    if (run == 0) break;
-                    --run;
-                }
-            }
-            if (size != 0 && k <= spectralEnd) block[zigZagToNatural[k]] = value;
-            ++k;
-        }
-    }
-    if (endOfBandRun > 0) {
-        for (; k <= spectralEnd; ++k) {
-            int32_t& coefficient = block[zigZagToNatural[k]];
-            if (coefficient != 0) refine(coefficient);
-        }
-        --endOfBandRun;
-    }
-    return finish(true);
-}
-
 bool JpegDecoder::decodeAcRefine(int32_t block[64], uint32_t& endOfBandRun) {
-    return fastPathAllowed() ? decodeAcRefineFast(block, endOfBandRun) : decodeAcRefineWith<false>(block, endOfBandRun);
+    return fastPathAllowed() ? decodeAcRefineWith<true>(block, endOfBandRun) : decodeAcRefineWith<false>(block, endOfBandRun);
 }
 
 }  // namespace vistello
