@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "jpeg/jpeg_allocate.h"
+#include "jpeg/jpeg_held_messages.h"
 #include "jpeg/jpeg_huffman_table.h"
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_mcu_pipeline.h"
@@ -63,6 +64,11 @@ public:
     uint32_t threads = 0;
     uint32_t threadedMinimumMcus = 1024;
 
+    // Progressive frames keep 16-bit coefficients; where crafted data drives one beyond 16 bits
+    // the frame is decoded again with 32-bit stores, the arithmetic of every decode. false keeps
+    // 32-bit stores from the start. The same bytes, result and messages either way.
+    bool narrowCoefficientStores = true;
+
     // From the frame header (0 until one was read).
     uint32_t imageWidth = 0;
     uint32_t imageHeight = 0;
@@ -110,17 +116,19 @@ private:
     template <bool fast> [[nodiscard]] bool bitsFrom(uint32_t count, uint32_t& value);
     template <bool fast> [[nodiscard]] int refinementBitFrom();
     template <bool fast> [[nodiscard]] bool decodeBlockWith(ScanComponent& component, int32_t block[64]);
-    template <bool fast> [[nodiscard]] bool decodeDcFirstWith(ScanComponent& component, int32_t block[64]);
-    template <bool fast> [[nodiscard]] bool decodeDcRefineWith(int32_t block[64]);
-    template <bool fast> [[nodiscard]] bool decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun);
-    template <bool fast> [[nodiscard]] bool decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun);
-    template <bool fast> [[nodiscard]] bool refineWith(int32_t& coefficient);
+    // Progressive blocks in a store of int16_t or int32_t coefficients.
+    template <typename C> void storeCoefficient(C& slot, int32_t value);
+    template <bool fast, typename C> [[nodiscard]] bool decodeDcFirstWith(ScanComponent& component, C* block);
+    template <bool fast, typename C> [[nodiscard]] bool decodeDcRefineWith(C* block);
+    template <bool fast, typename C> [[nodiscard]] bool decodeAcFirstWith(C* block, uint32_t& endOfBandRun);
+    template <bool fast, typename C> [[nodiscard]] bool decodeAcRefineWith(C* block, uint32_t& endOfBandRun);
+    template <bool fast, typename C> [[nodiscard]] bool refineWith(C& coefficient);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
-    [[nodiscard]] bool decodeDcFirst(ScanComponent& component, int32_t block[64]);
-    [[nodiscard]] bool decodeDcRefine(int32_t block[64]);
-    [[nodiscard]] bool decodeAcFirst(int32_t block[64], uint32_t& endOfBandRun);
-    [[nodiscard]] bool decodeAcRefine(int32_t block[64], uint32_t& endOfBandRun);
+    template <typename C> [[nodiscard]] bool decodeDcFirst(ScanComponent& component, C* block);
+    template <typename C> [[nodiscard]] bool decodeDcRefine(C* block);
+    template <typename C> [[nodiscard]] bool decodeAcFirst(C* block, uint32_t& endOfBandRun);
+    template <typename C> [[nodiscard]] bool decodeAcRefine(C* block, uint32_t& endOfBandRun);
     [[nodiscard]] const HuffmanTable* dcTableOf(const ScanComponent& component) const;
     [[nodiscard]] const HuffmanTable* acTableOf(const ScanComponent& component) const;
 
@@ -145,18 +153,23 @@ private:
 
     // --- progressive (jpeg_progressive.cpp)
     [[nodiscard]] int decodeProgressive();
-    [[nodiscard]] bool allocateStores();
-    void prefaultStores();
-    [[nodiscard]] bool decodeProgressiveScan();
-    [[nodiscard]] bool decodeDcScan();
-    [[nodiscard]] bool decodeAcScan();
+    template <typename C> [[nodiscard]] int decodeProgressiveScans();
+    template <typename C> [[nodiscard]] bool allocateStores();
+    template <typename C> void prefaultStores();
+    template <typename C> [[nodiscard]] bool decodeProgressiveScan();
+    template <typename C> [[nodiscard]] bool decodeDcScan();
+    template <typename C> [[nodiscard]] bool decodeAcScan();
     [[nodiscard]] bool extraBlockFlag() const;
-    [[nodiscard]] int32_t* storeBlock(uint8_t componentIndex, size_t blockIndex);
+    template <typename C> [[nodiscard]] C* storeBlock(uint8_t componentIndex, size_t blockIndex);
     [[nodiscard]] bool nextProgressiveScan(bool& endOfImage);
-    void finishProgressive();
-    void finishMcuRows(uint32_t firstRow, uint32_t endRow) const;
+    template <typename C> void finishProgressive();
+    template <typename C> void finishMcuRows(uint32_t firstRow, uint32_t endRow);
+    struct ProgressiveStart;
+    void saveProgressiveStart(ProgressiveStart& start) const;
+    void restoreProgressiveStart(const ProgressiveStart& start);
+    void releaseStores();
 
-    MessageSeam& messages;
+    HeldMessages messages;
     TransformFunction transform = transformBlockScalar;   // chosen from simd for each frame
     SimdLevel simdInUse = SimdLevel::scalar;
     const uint8_t* data = nullptr;
@@ -202,8 +215,11 @@ private:
     // The helper thread of the current scan, where it draws the scan's MCUs (null otherwise).
     std::unique_ptr<McuPipeline> pipeline;
 
-    // Progressive coefficient stores (one per component position, 64 coefficients per block).
+    // Progressive coefficient stores (one per component position, 64 coefficients per block):
+    // 16-bit ones while every coefficient fits, 32-bit ones for the frame's second decode.
+    ZeroedArray<int16_t> narrowStores[3];
     ZeroedArray<int32_t> stores[3];
+    bool coefficientOverflow = false;   // a coefficient left 16 bits in a narrow store
     size_t storeBlocks[3]{};
     size_t storeRowBlocks = 0;   // blocks per row of store 1
     uint32_t scanCount = 0;

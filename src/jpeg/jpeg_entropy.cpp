@@ -309,29 +309,39 @@ bool JpegDecoder::decodeBlockAny(ScanComponent& component, int32_t block[64]) {
 
 // ---- progressive blocks (T.81 G.1.2)
 
-template <bool fast>
-bool JpegDecoder::decodeDcFirstWith(ScanComponent& component, int32_t block[64]) {
+// Every value is computed in 32-bit arithmetic; a 16-bit store that cannot hold it flags the
+// frame for its decode with 32-bit stores.
+template <typename C>
+VISTELLO_ALWAYS_INLINE void JpegDecoder::storeCoefficient(C& slot, int32_t value) {
+    if constexpr (sizeof(C) < sizeof(int32_t)) {
+        if (value != static_cast<C>(value)) coefficientOverflow = true;
+    }
+    slot = static_cast<C>(value);
+}
+
+template <bool fast, typename C>
+bool JpegDecoder::decodeDcFirstWith(ScanComponent& component, C* block) {
     uint32_t category = 0;
     if (!symbolFrom<fast>(currentDcTable, category) || category > maxDcCategory) return false;
     uint32_t bits = 0;
     if (!bitsFrom<fast>(category, bits)) return false;
     const int32_t difference = wrapShiftLeft(extend(bits, category), approxLow);
     component.dcPredictor = wrapAdd(component.dcPredictor, difference);
-    block[0] = component.dcPredictor;
+    storeCoefficient(block[0], component.dcPredictor);
     return true;
 }
 
-template <bool fast>
-bool JpegDecoder::decodeDcRefineWith(int32_t block[64]) {
+template <bool fast, typename C>
+bool JpegDecoder::decodeDcRefineWith(C* block) {
     const int bit = refinementBitFrom<fast>();
     if (bit < 0) return false;
     // Added whatever the coefficient's sign.
-    block[0] = wrapAdd(block[0], wrapShiftLeft(bit, approxLow));
+    storeCoefficient(block[0], wrapAdd(block[0], wrapShiftLeft(bit, approxLow)));
     return true;
 }
 
-template <bool fast>
-bool JpegDecoder::decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun) {
+template <bool fast, typename C>
+bool JpegDecoder::decodeAcFirstWith(C* block, uint32_t& endOfBandRun) {
     if (endOfBandRun > 0) {
         --endOfBandRun;
         return true;
@@ -345,7 +355,7 @@ bool JpegDecoder::decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun) {
         if (size != 0) {
             k += run;   // at most 63 + 15, inside the extended zig-zag table
             if (!bitsFrom<fast>(size, bits)) return false;
-            block[zigZagToNatural[k]] = wrapShiftLeft(extend(bits, size), approxLow);
+            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(extend(bits, size), approxLow));
             ++k;
         } else if (run == 15) {
             k += 16;
@@ -358,19 +368,21 @@ bool JpegDecoder::decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun) {
     return true;
 }
 
-template <bool fast>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(int32_t& coefficient) {
+template <bool fast, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(C& coefficient) {
     const int bit = refinementBitFrom<fast>();
     if (bit < 0) return false;
     if (bit == 1) {
         const int32_t step = wrapShiftLeft(1, approxLow);
-        coefficient = coefficient >= 0 ? wrapAdd(coefficient, step) : wrapSub(coefficient, step);
+        const int32_t value = coefficient;
+        storeCoefficient(coefficient, value >= 0 ? wrapAdd(value, step) : wrapSub(value, step));
     }
     return true;
 }
 
-template <bool fast>
-bool JpegDecoder::decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun) {
+// The AC refinement walk, for both bit paths.
+template <bool fast, typename C>
+bool JpegDecoder::decodeAcRefineWith(C* block, uint32_t& endOfBandRun) {
     uint32_t k = spectralStart;
     if (endOfBandRun == 0) {
         while (k <= spectralEnd) {
@@ -391,7 +403,7 @@ bool JpegDecoder::decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun) 
             // Pass `run` zero coefficients (ZRL: 16 with the one it stops on), correcting
             // the non-zero ones met on the way; the walk never passes Se.
             for (; k <= spectralEnd; ++k) {
-                int32_t& coefficient = block[zigZagToNatural[k]];
+                C& coefficient = block[zigZagToNatural[k]];
                 if (coefficient != 0) {
                     if (!refineWith<fast>(coefficient)) return false;
                 } else {
@@ -399,13 +411,13 @@ bool JpegDecoder::decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun) 
                     --run;
                 }
             }
-            if (size != 0 && k <= spectralEnd) block[zigZagToNatural[k]] = value;
+            if (size != 0 && k <= spectralEnd) storeCoefficient(block[zigZagToNatural[k]], value);
             ++k;
         }
     }
     if (endOfBandRun > 0) {
         for (; k <= spectralEnd; ++k) {
-            int32_t& coefficient = block[zigZagToNatural[k]];
+            C& coefficient = block[zigZagToNatural[k]];
             if (coefficient != 0 && !refineWith<fast>(coefficient)) return false;
         }
         --endOfBandRun;
@@ -413,17 +425,30 @@ bool JpegDecoder::decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun) 
     return true;
 }
 
-bool JpegDecoder::decodeDcFirst(ScanComponent& component, int32_t block[64]) {
+template <typename C>
+bool JpegDecoder::decodeDcFirst(ScanComponent& component, C* block) {
     return fastPathAllowed() ? decodeDcFirstWith<true>(component, block) : decodeDcFirstWith<false>(component, block);
 }
-bool JpegDecoder::decodeDcRefine(int32_t block[64]) {
+template <typename C>
+bool JpegDecoder::decodeDcRefine(C* block) {
     return fastPathAllowed() ? decodeDcRefineWith<true>(block) : decodeDcRefineWith<false>(block);
 }
-bool JpegDecoder::decodeAcFirst(int32_t block[64], uint32_t& endOfBandRun) {
+template <typename C>
+bool JpegDecoder::decodeAcFirst(C* block, uint32_t& endOfBandRun) {
     return fastPathAllowed() ? decodeAcFirstWith<true>(block, endOfBandRun) : decodeAcFirstWith<false>(block, endOfBandRun);
 }
-bool JpegDecoder::decodeAcRefine(int32_t block[64], uint32_t& endOfBandRun) {
+template <typename C>
+bool JpegDecoder::decodeAcRefine(C* block, uint32_t& endOfBandRun) {
     return fastPathAllowed() ? decodeAcRefineWith<true>(block, endOfBandRun) : decodeAcRefineWith<false>(block, endOfBandRun);
 }
+
+template bool JpegDecoder::decodeDcFirst(ScanComponent&, int16_t*);
+template bool JpegDecoder::decodeDcFirst(ScanComponent&, int32_t*);
+template bool JpegDecoder::decodeDcRefine(int16_t*);
+template bool JpegDecoder::decodeDcRefine(int32_t*);
+template bool JpegDecoder::decodeAcFirst(int16_t*, uint32_t&);
+template bool JpegDecoder::decodeAcFirst(int32_t*, uint32_t&);
+template bool JpegDecoder::decodeAcRefine(int16_t*, uint32_t&);
+template bool JpegDecoder::decodeAcRefine(int32_t*, uint32_t&);
 
 }  // namespace vistello
