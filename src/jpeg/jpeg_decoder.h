@@ -109,20 +109,16 @@ private:
     void resetBitReader();
     void findEntropyEnd();
     [[nodiscard]] bool fastPathAllowed() const;
-    void refillFast();
-    [[nodiscard]] bool decodeSymbolFast(const HuffmanTable* table, uint32_t& symbol);
-    [[nodiscard]] uint32_t takeBitsFast(uint32_t count);
-    template <bool fast> [[nodiscard]] bool symbolFrom(const HuffmanTable* table, uint32_t& symbol);
-    template <bool fast> [[nodiscard]] bool bitsFrom(uint32_t count, uint32_t& value);
-    template <bool fast> [[nodiscard]] int refinementBitFrom();
-    template <bool fast> [[nodiscard]] bool decodeBlockWith(ScanComponent& component, int32_t block[64]);
+    struct WindowBits;   // the fast path's bits (jpeg_entropy.cpp)
+    struct SerialBits;   // the reference path's bits
+    template <class Bits> [[nodiscard]] bool decodeBlockWith(Bits& bits, ScanComponent& component, int32_t block[64]);
     // Progressive blocks in a store of int16_t or int32_t coefficients.
     template <typename C> void storeCoefficient(C& slot, int32_t value);
-    template <bool fast, typename C> [[nodiscard]] bool decodeDcFirstWith(ScanComponent& component, C* block);
-    template <bool fast, typename C> [[nodiscard]] bool decodeDcRefineWith(C* block);
-    template <bool fast, typename C> [[nodiscard]] bool decodeAcFirstWith(C* block, uint32_t& endOfBandRun);
-    template <bool fast, typename C> [[nodiscard]] bool decodeAcRefineWith(C* block, uint32_t& endOfBandRun);
-    template <bool fast, typename C> [[nodiscard]] bool refineWith(C& coefficient);
+    template <class Bits, typename C> [[nodiscard]] bool decodeDcFirstWith(Bits& bits, ScanComponent& component, C* block);
+    template <class Bits, typename C> [[nodiscard]] bool decodeDcRefineWith(Bits& bits, C* block);
+    template <class Bits, typename C> [[nodiscard]] bool decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun);
+    template <class Bits, typename C> [[nodiscard]] bool decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun);
+    template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
     template <typename C> [[nodiscard]] bool decodeDcFirst(ScanComponent& component, C* block);

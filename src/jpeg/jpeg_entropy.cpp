@@ -125,9 +125,9 @@ bool JpegDecoder::decodeSymbol(uint32_t& symbol) {
     return true;
 }
 
-// ---- fast path
+// ---- the two bit sources of the block decoders
 
-// The fast primitives sit in the innermost loops; inlining them keeps the bit buffer in
+// The fast primitives sit in the innermost loops; inlining them keeps the bit window in
 // registers.
 #define VISTELLO_ALWAYS_INLINE __attribute__((always_inline)) inline
 
@@ -148,81 +148,107 @@ static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t l
     }
 }
 
-VISTELLO_ALWAYS_INLINE void JpegDecoder::refillFast() { refillBitBuffer(data, length, cursor, bitBuffer, bitsLeft); }
-
-// Refills below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are
-// already buffered.
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeSymbolFast(const HuffmanTable* table, uint32_t& symbol) {
-    if (table == nullptr || !table->defined) return false;
-    if (bitsLeft < 32) refillFast();
-    uint32_t codeLength = 0;
-    if (!lookUpSymbol(*table, bitBuffer, codeLength, symbol)) return false;
-    bitBuffer <<= codeLength;
-    bitsLeft -= codeLength;
-    return true;
-}
-
-VISTELLO_ALWAYS_INLINE uint32_t JpegDecoder::takeBitsFast(uint32_t count) {
-    if (count == 0) return 0;
-    if (bitsLeft < count) refillFast();
-    const uint32_t value = static_cast<uint32_t>(bitBuffer >> (64 - count));
-    bitBuffer <<= count;
-    bitsLeft -= count;
-    return value;
-}
-
-// ---- the two paths behind one interface for the block decoders
-
-template <bool fast>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::symbolFrom(const HuffmanTable* table, uint32_t& symbol) {
-    if constexpr (fast) {
-        return decodeSymbolFast(table, symbol);
-    } else {
-        activeTable = table;
-        return decodeSymbol(symbol);
+// The fast path's bit window: the decoder's bit buffer, its count and the read position in local
+// variables for the length of one block, written back when the window closes. Symbols refill
+// below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are buffered.
+struct JpegDecoder::WindowBits {
+    static constexpr bool combinedAcLookup = true;
+    explicit WindowBits(JpegDecoder& owner)
+        : decoder(owner), buffer(owner.bitBuffer), count(owner.bitsLeft), position(owner.cursor) {}
+    WindowBits(const WindowBits&) = delete;
+    WindowBits& operator=(const WindowBits&) = delete;
+    ~WindowBits() {
+        decoder.bitBuffer = buffer;
+        decoder.bitsLeft = count;
+        decoder.cursor = position;
     }
-}
-
-template <bool fast>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::bitsFrom(uint32_t count, uint32_t& value) {
-    if constexpr (fast) {
-        value = takeBitsFast(count);
+    VISTELLO_ALWAYS_INLINE void refill() { refillBitBuffer(decoder.data, decoder.length, position, buffer, count); }
+    VISTELLO_ALWAYS_INLINE void skip(uint32_t bits) {
+        buffer <<= bits;
+        count -= bits;
+    }
+    VISTELLO_ALWAYS_INLINE bool symbol(const HuffmanTable* table, uint32_t& result) {
+        if (table == nullptr || !table->defined) return false;
+        if (count < 32) refill();
+        uint32_t codeLength = 0;
+        if (!lookUpSymbol(*table, buffer, codeLength, result)) return false;
+        skip(codeLength);
         return true;
-    } else {
-        return receiveBits(count, value);
     }
-}
+    VISTELLO_ALWAYS_INLINE bool take(uint32_t bits, uint32_t& value) {
+        value = 0;
+        if (bits == 0) return true;
+        if (count < bits) refill();
+        value = static_cast<uint32_t>(buffer >> (64 - bits));
+        skip(bits);
+        return true;
+    }
+    VISTELLO_ALWAYS_INLINE int bit() {
+        if (count < 1) refill();
+        const int value = static_cast<int>(buffer >> 63);
+        skip(1);
+        return value;
+    }
+    // The AC entry of the next bits (refilled below 32), for a defined table.
+    VISTELLO_ALWAYS_INLINE AcLookaheadEntry combinedAc(const HuffmanTable& table) {
+        if (count < 32) refill();
+        return table.acLookahead[buffer >> (64 - lookaheadBits)];
+    }
 
-template <bool fast>
-VISTELLO_ALWAYS_INLINE int JpegDecoder::refinementBitFrom() {
-    if constexpr (fast) {
-        return static_cast<int>(takeBitsFast(1));
-    } else {
-        return readRefinementBit();
+    JpegDecoder& decoder;
+    uint64_t buffer;
+    uint64_t count;
+    size_t position;
+};
+
+// The reference path: T.81's bit-serial procedures on the decoder's state.
+struct JpegDecoder::SerialBits {
+    static constexpr bool combinedAcLookup = false;
+    bool symbol(const HuffmanTable* table, uint32_t& result) {
+        decoder.activeTable = table;
+        return decoder.decodeSymbol(result);
     }
-}
+    bool take(uint32_t bits, uint32_t& value) { return decoder.receiveBits(bits, value); }
+    int bit() { return decoder.readRefinementBit(); }
+    AcLookaheadEntry combinedAc(const HuffmanTable&) { return {}; }
+
+    JpegDecoder& decoder;
+};
 
 // ---- sequential blocks
 
-template <bool fast>
-bool JpegDecoder::decodeBlockWith(ScanComponent& component, int32_t block[64]) {
+// One block of a sequential scan. With the bit window, an AC code whose value bits fit in the
+// lookahead is taken with its value in one step; the symbols and values are the same.
+template <class Bits>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeBlockWith(Bits& bits, ScanComponent& component, int32_t block[64]) {
     // Cleared first, so every position the transform reads holds a decoded value or zero.
     std::memset(block, 0, 64 * sizeof(int32_t));
+    const HuffmanTable* acTable = currentAcTable;
     uint32_t category = 0;
-    if (!symbolFrom<fast>(currentDcTable, category) || category > maxDcCategory) return false;
-    uint32_t bits = 0;
-    if (!bitsFrom<fast>(category, bits)) return false;
-    component.dcPredictor = wrapAdd(component.dcPredictor, extend(bits, category));
+    if (!bits.symbol(currentDcTable, category) || category > maxDcCategory) return false;
+    uint32_t value = 0;
+    if (!bits.take(category, value)) return false;
+    component.dcPredictor = wrapAdd(component.dcPredictor, extend(value, category));
     block[0] = component.dcPredictor;
     for (uint32_t k = 1; k < 64;) {
+        if constexpr (Bits::combinedAcLookup) {
+            const AcLookaheadEntry combined = bits.combinedAc(*acTable);
+            if (combined.bitsUsed != 0) {
+                k += combined.run;
+                block[zigZagToNatural[k]] = combined.value;
+                ++k;
+                bits.skip(combined.bitsUsed);
+                continue;
+            }
+        }
         uint32_t runSize = 0;
-        if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+        if (!bits.symbol(acTable, runSize)) return false;
         const uint32_t run = runSize >> 4;
         const uint32_t size = runSize & 15;
         if (size != 0) {
             k += run;   // k <= 63 + 15: the extended zig-zag table maps it to 63
-            if (!bitsFrom<fast>(size, bits)) return false;
-            block[zigZagToNatural[k]] = extend(bits, size);
+            if (!bits.take(size, value)) return false;
+            block[zigZagToNatural[k]] = extend(value, size);
             ++k;
         } else if (run == 15) {
             k += 16;    // ZRL
@@ -234,73 +260,17 @@ bool JpegDecoder::decodeBlockWith(ScanComponent& component, int32_t block[64]) {
 }
 
 bool JpegDecoder::decodeBlock(ScanComponent& component, int32_t block[64]) {
-    return decodeBlockWith<false>(component, block);
+    SerialBits bits{*this};
+    return decodeBlockWith(bits, component, block);
 }
 
-// The sequential block decoder of the fast path, written out with the bit buffer in local
-// variables and with the AC look-up that yields run and value in one step. Same results as
-// decodeBlockWith, symbol by symbol.
 bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
-    const HuffmanTable* dcTable = currentDcTable;
+    // The combined AC look-up needs a defined table; without one the block fails on the
+    // reference path as it would here.
     const HuffmanTable* acTable = currentAcTable;
-    if (dcTable == nullptr || !dcTable->defined || acTable == nullptr || !acTable->defined) {
-        return decodeBlockWith<false>(component, block);
-    }
-    std::memset(block, 0, 64 * sizeof(int32_t));
-    uint64_t buffer = bitBuffer;
-    uint64_t count = bitsLeft;
-    size_t position = cursor;
-    const auto refill = [&] { refillBitBuffer(data, length, position, buffer, count); };
-    const auto take = [&](uint32_t bits) {
-        const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
-        buffer <<= bits;
-        count -= bits;
-        return value;
-    };
-    // A symbol of up to 16 bits; false where no code matches.
-    const auto symbol = [&](const HuffmanTable& table, uint32_t& result) {
-        uint32_t codeLength = 0;
-        if (!lookUpSymbol(table, buffer, codeLength, result)) return false;
-        take(codeLength);
-        return true;
-    };
-    const auto finish = [&](bool result) {
-        bitBuffer = buffer;
-        bitsLeft = count;
-        cursor = position;
-        return result;
-    };
-
-    refill();
-    uint32_t category = 0;
-    if (!symbol(*dcTable, category) || category > maxDcCategory) return finish(false);
-    component.dcPredictor = wrapAdd(component.dcPredictor, extend(take(category), category));
-    block[0] = component.dcPredictor;
-    for (uint32_t k = 1; k < 64;) {
-        if (count < 32) refill();
-        const AcLookaheadEntry combined = acTable->acLookahead[buffer >> (64 - lookaheadBits)];
-        if (combined.bitsUsed != 0) {
-            k += combined.run;
-            block[zigZagToNatural[k]] = combined.value;
-            ++k;
-            take(combined.bitsUsed);
-            continue;
-        }
-        uint32_t runSize = 0;
-        if (!symbol(*acTable, runSize)) return finish(false);
-        const uint32_t run = runSize >> 4;
-        const uint32_t size = runSize & 15;
-        if (size != 0) {
-            k += run;
-            block[zigZagToNatural[k]] = extend(take(size), size);
-            ++k;
-        } else if (run == 15) {
-            k += 16;
-        } else {
-            break;
-        }
-    }
-    return finish(true);
+    if (acTable == nullptr || !acTable->defined) return decodeBlock(component, block);
+    WindowBits bits(*this);
+    return decodeBlockWith(bits, component, block);
 }
 
 bool JpegDecoder::decodeBlockAny(ScanComponent& component, int32_t block[64]) {
@@ -319,58 +289,58 @@ VISTELLO_ALWAYS_INLINE void JpegDecoder::storeCoefficient(C& slot, int32_t value
     slot = static_cast<C>(value);
 }
 
-template <bool fast, typename C>
-bool JpegDecoder::decodeDcFirstWith(ScanComponent& component, C* block) {
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeDcFirstWith(Bits& bits, ScanComponent& component, C* block) {
     uint32_t category = 0;
-    if (!symbolFrom<fast>(currentDcTable, category) || category > maxDcCategory) return false;
-    uint32_t bits = 0;
-    if (!bitsFrom<fast>(category, bits)) return false;
-    const int32_t difference = wrapShiftLeft(extend(bits, category), approxLow);
+    if (!bits.symbol(currentDcTable, category) || category > maxDcCategory) return false;
+    uint32_t value = 0;
+    if (!bits.take(category, value)) return false;
+    const int32_t difference = wrapShiftLeft(extend(value, category), approxLow);
     component.dcPredictor = wrapAdd(component.dcPredictor, difference);
     storeCoefficient(block[0], component.dcPredictor);
     return true;
 }
 
-template <bool fast, typename C>
-bool JpegDecoder::decodeDcRefineWith(C* block) {
-    const int bit = refinementBitFrom<fast>();
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeDcRefineWith(Bits& bits, C* block) {
+    const int bit = bits.bit();
     if (bit < 0) return false;
     // Added whatever the coefficient's sign.
     storeCoefficient(block[0], wrapAdd(block[0], wrapShiftLeft(bit, approxLow)));
     return true;
 }
 
-template <bool fast, typename C>
-bool JpegDecoder::decodeAcFirstWith(C* block, uint32_t& endOfBandRun) {
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
     if (endOfBandRun > 0) {
         --endOfBandRun;
         return true;
     }
     for (uint32_t k = spectralStart; k <= spectralEnd;) {
         uint32_t runSize = 0;
-        if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+        if (!bits.symbol(currentAcTable, runSize)) return false;
         const uint32_t run = runSize >> 4;
         const uint32_t size = runSize & 15;
-        uint32_t bits = 0;
+        uint32_t value = 0;
         if (size != 0) {
             k += run;   // at most 63 + 15, inside the extended zig-zag table
-            if (!bitsFrom<fast>(size, bits)) return false;
-            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(extend(bits, size), approxLow));
+            if (!bits.take(size, value)) return false;
+            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(extend(value, size), approxLow));
             ++k;
         } else if (run == 15) {
             k += 16;
         } else {
-            if (!bitsFrom<fast>(run, bits)) return false;
-            endOfBandRun = (1u << run) + bits - 1;
+            if (!bits.take(run, value)) return false;
+            endOfBandRun = (1u << run) + value - 1;
             break;
         }
     }
     return true;
 }
 
-template <bool fast, typename C>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(C& coefficient) {
-    const int bit = refinementBitFrom<fast>();
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient) {
+    const int bit = bits.bit();
     if (bit < 0) return false;
     if (bit == 1) {
         const int32_t step = wrapShiftLeft(1, approxLow);
@@ -381,23 +351,23 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(C& coefficient) {
 }
 
 // The AC refinement walk, for both bit paths.
-template <bool fast, typename C>
-bool JpegDecoder::decodeAcRefineWith(C* block, uint32_t& endOfBandRun) {
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
     uint32_t k = spectralStart;
     if (endOfBandRun == 0) {
         while (k <= spectralEnd) {
             uint32_t runSize = 0;
-            if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+            if (!bits.symbol(currentAcTable, runSize)) return false;
             uint32_t run = runSize >> 4;
             const uint32_t size = runSize & 15;
-            uint32_t bits = 0;
+            uint32_t received = 0;
             int32_t value = 0;
             if (size != 0) {
-                if (!bitsFrom<fast>(size, bits)) return false;
-                value = wrapShiftLeft(extend(bits, size), approxLow);
+                if (!bits.take(size, received)) return false;
+                value = wrapShiftLeft(extend(received, size), approxLow);
             } else if (run != 15) {
-                if (!bitsFrom<fast>(run, bits)) return false;
-                endOfBandRun = (1u << run) + bits;
+                if (!bits.take(run, received)) return false;
+                endOfBandRun = (1u << run) + received;
                 break;
             }
             // Pass `run` zero coefficients (ZRL: 16 with the one it stops on), correcting
@@ -405,7 +375,7 @@ bool JpegDecoder::decodeAcRefineWith(C* block, uint32_t& endOfBandRun) {
             for (; k <= spectralEnd; ++k) {
                 C& coefficient = block[zigZagToNatural[k]];
                 if (coefficient != 0) {
-                    if (!refineWith<fast>(coefficient)) return false;
+                    if (!refineWith(bits, coefficient)) return false;
                 } else {
                     if (run == 0) break;
                     --run;
@@ -418,28 +388,50 @@ bool JpegDecoder::decodeAcRefineWith(C* block, uint32_t& endOfBandRun) {
     if (endOfBandRun > 0) {
         for (; k <= spectralEnd; ++k) {
             C& coefficient = block[zigZagToNatural[k]];
-            if (coefficient != 0 && !refineWith<fast>(coefficient)) return false;
+            if (coefficient != 0 && !refineWith(bits, coefficient)) return false;
         }
         --endOfBandRun;
     }
     return true;
 }
 
+// Each progressive block on the fast path while enough data lies before the marker, else on the
+// reference path.
 template <typename C>
 bool JpegDecoder::decodeDcFirst(ScanComponent& component, C* block) {
-    return fastPathAllowed() ? decodeDcFirstWith<true>(component, block) : decodeDcFirstWith<false>(component, block);
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeDcFirstWith(bits, component, block);
+    }
+    WindowBits bits(*this);
+    return decodeDcFirstWith(bits, component, block);
 }
 template <typename C>
 bool JpegDecoder::decodeDcRefine(C* block) {
-    return fastPathAllowed() ? decodeDcRefineWith<true>(block) : decodeDcRefineWith<false>(block);
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeDcRefineWith(bits, block);
+    }
+    WindowBits bits(*this);
+    return decodeDcRefineWith(bits, block);
 }
 template <typename C>
 bool JpegDecoder::decodeAcFirst(C* block, uint32_t& endOfBandRun) {
-    return fastPathAllowed() ? decodeAcFirstWith<true>(block, endOfBandRun) : decodeAcFirstWith<false>(block, endOfBandRun);
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeAcFirstWith(bits, block, endOfBandRun);
+    }
+    WindowBits bits(*this);
+    return decodeAcFirstWith(bits, block, endOfBandRun);
 }
 template <typename C>
 bool JpegDecoder::decodeAcRefine(C* block, uint32_t& endOfBandRun) {
-    return fastPathAllowed() ? decodeAcRefineWith<true>(block, endOfBandRun) : decodeAcRefineWith<false>(block, endOfBandRun);
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeAcRefineWith(bits, block, endOfBandRun);
+    }
+    WindowBits bits(*this);
+    return decodeAcRefineWith(bits, block, endOfBandRun);
 }
 
 template bool JpegDecoder::decodeDcFirst(ScanComponent&, int16_t*);
