@@ -26,7 +26,14 @@ inline __m256i divide(__m256i x) {
     return _mm256_srai_epi32(_mm256_add_epi32(x, bias), 10);
 }
 
+// The 8-point pass over eight vectors in place. With upperZero the caller has found x[4..7]
+// zero: they are taken as the constant 0, and the additions and products with it fold away;
+// every remaining operation is one the full pass performs on the same values.
+template <bool upperZero>
 __attribute__((always_inline)) inline void pass(__m256i x[8]) {
+    if constexpr (upperZero) {
+        for (int i = 4; i < 8; ++i) x[i] = _mm256_setzero_si256();
+    }
     const __m256i t10 = _mm256_add_epi32(x[0], x[4]);
     const __m256i t11 = _mm256_sub_epi32(x[0], x[4]);
     const __m256i t13 = _mm256_add_epi32(x[2], x[6]);
@@ -102,13 +109,24 @@ void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t
     }
     for (int r = 0; r < 8; ++r) rows[r] = _mm256_mullo_epi32(load(block + r * 8), load(quantTable + r * 8));
     // Column pass: lanes are columns, the eight vectors the rows. Where rows 1..7 are all zero,
-    // every output row equals row 0, which the rows already hold.
-    __m256i lower = rows[1];
-    for (int r = 2; r < 8; ++r) lower = _mm256_or_si256(lower, rows[r]);
-    if (!_mm256_testz_si256(lower, lower)) pass(rows);
-    else for (int r = 1; r < 8; ++r) rows[r] = rows[0];
+    // every output row equals row 0.
+    const __m256i upper = _mm256_or_si256(_mm256_or_si256(rows[4], rows[5]), _mm256_or_si256(rows[6], rows[7]));
+    const __m256i lower = _mm256_or_si256(_mm256_or_si256(rows[1], rows[2]), rows[3]);
+    if (!_mm256_testz_si256(upper, upper)) {
+        pass<false>(rows);
+    } else if (!_mm256_testz_si256(lower, lower)) {
+        pass<true>(rows);
+    } else {
+        for (int r = 1; r < 8; ++r) rows[r] = rows[0];
+    }
+    // Row pass on the transposed workspace: the vectors are its columns.
     transpose(rows);
-    pass(rows);
+    const __m256i right = _mm256_or_si256(_mm256_or_si256(rows[4], rows[5]), _mm256_or_si256(rows[6], rows[7]));
+    if (_mm256_testz_si256(right, right)) {
+        pass<true>(rows);
+    } else {
+        pass<false>(rows);
+    }
     const __m256i shift = _mm256_set1_epi32(levelShift);
     for (int c = 0; c < 8; ++c) rows[c] = _mm256_add_epi32(rows[c], shift);
     transpose(rows);
