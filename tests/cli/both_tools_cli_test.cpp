@@ -63,6 +63,20 @@ TEST_F(BothTools, MakeTheSameProgramFilesByteForByte) {
     expectTheSame({"decode", "pic.jpg", "d8.bmp", "--display-depth", "8"}, {"d8.bmp"});
 }
 
+// Fitting is integer arithmetic throughout: both tools scale, turn and encode to the same bytes.
+TEST_F(BothTools, FitTheSamePicturesByteForByte) {
+    requirePrograms({"convert", "djpeg"});
+    const fs::path forest = fs::path(VISTELLO_SOURCE_DIR) / "tests/data/encode/forest.jpg";
+    shell("convert '" + forest.string() + "' -resize 6000x4000! -quality 90 big.jpg");
+    insertExifOrientation(forest, path("phone.jpg"), 8);
+    shell("djpeg -bmp pic.jpg > pic.bmp");
+    expectTheSame({"make", "--stub", "stub.exe", "big.jpg", "-o", "big.exe", "--fit", "screen"}, {"big.exe"});
+    expectTheSame({"make", "--stub", "stub.exe", "phone.jpg", "-o", "phone.exe", "--fit", "640x640", "--quality", "75"},
+                  {"phone.exe"});
+    expectTheSame({"make", "--stub", "stub.exe", "phone.jpg", "-o", "up.exe", "--upright", "--quality", "100"}, {"up.exe"});
+    expectTheSame({"make", "--stub", "stub.exe", "pic.bmp", "-o", "bmp.exe", "--fit", "301x7"}, {"bmp.exe"});
+}
+
 // Copied alone into an empty folder, vistello-pack.exe makes picture programs with the stub it
 // carries: the build's own vistello.exe.
 TEST_F(BothTools, TheWindowsToolAloneUsesTheStubItCarries) {
@@ -153,7 +167,7 @@ TEST_F(BothTools, TheReleaseArchiveHoldsBothProgramsAndTheReadme) {
     EXPECT_EQ(std::count(readme.begin(), readme.end(), '\n'), std::count(readme.begin(), readme.end(), '\r'));
     for (const char* text : {"vistello-pack.exe のアイコンにドラッグ & ドロップ", "「名前 (2).exe」",
                              "Drag a JPEG or BMP picture onto the icon of vistello-pack.exe", "What the receiver sees",
-                             "vistello-pack.exe make --help"}) {
+                             "vistello-pack.exe make --help", "photo.exe --fit screen", "写真.exe --fit screen"}) {
         EXPECT_NE(readme.find(text), std::string::npos) << text;
     }
     EXPECT_EQ(runProgram({path(name + "/vistello-pack.exe").string(), "--version"}).out,

@@ -191,4 +191,12 @@ std::vector<std::string> PackCli::listing() const {
     return names;
 }
 
+void insertExifOrientation(const fs::path& from, const fs::path& to, uint8_t orientation) {
+    const std::vector<uint8_t> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
+                                       0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, orientation, 0, 0, 0, 0, 0, 0};
+    auto bytes = readBytes(from);
+    bytes.insert(bytes.begin() + 2, exif.begin(), exif.end());
+    writeBytes(to, bytes);
+}
+
 }  // namespace vistello::test

@@ -81,6 +81,10 @@ protected:
     std::vector<uint8_t> picture_;  // pic.jpg: the shipped sample, which the program shows whole
 };
 
+// A copy of a JPEG with an APP1 Exif segment after SOI that gives IFD0's orientation
+// (big-endian TIFF).
+void insertExifOrientation(const fs::path& from, const fs::path& to, uint8_t orientation);
+
 // Fails the test unless every named program is on PATH.
 void requirePrograms(std::initializer_list<const char*> programs);
 

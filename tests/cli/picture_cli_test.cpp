@@ -55,15 +55,6 @@ void Picture::makeBmpVariants() const {
     writeBytes(dir / "565.bmp", rgb565);
 }
 
-// An APP1 Exif segment with IFD0's orientation (big-endian TIFF), inserted after SOI.
-void insertExifOrientation(const fs::path& from, const fs::path& to, uint8_t orientation) {
-    const std::vector<uint8_t> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
-                                       0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, orientation, 0, 0, 0, 0, 0, 0};
-    auto bytes = readBytes(from);
-    bytes.insert(bytes.begin() + 2, exif.begin(), exif.end());
-    writeBytes(to, bytes);
-}
-
 TEST_F(Picture, EveryRefusalNamesItsOneReasonAndWhatTheProgramShows) {
     requirePrograms({"cjpeg", "djpeg", "jpegtran", "convert"});
     shell("djpeg pic.jpg > pic.ppm");
@@ -159,11 +150,12 @@ TEST_F(Picture, EveryWarningSaysWhatTheProgramShowsAndWhatToDo) {
     } cases[] = {
         {"rgb.jpg", {}, "it is coded in RGB, which the program reads as YCbCr, so its colours come out wrong"},
         {"turned.jpg", {}, "its Exif orientation is 6: viewers show it turned 90 degrees clockwise, the program shows the "
-                           "pixels as stored (unturned); turn the pixels themselves before packing (for example "
-                           "jpegtran -rotate 90"},
+                           "pixels as stored (unturned); pack it with --upright (or --fit, which turns it too) to turn "
+                           "the pixels themselves"},
         {"565.bmp", {}, "its pixels are 5-6-5 bit fields, which the program reads as 5-5-5"},
         {"big.jpg", {}, "the window (2006 x 1225 with its frame and title bar) does not fit a 1920 x 1080 screen above its "
                         "taskbar: it opens centred with its title bar above the top of the screen"},
+        {"big.jpg", {}, "; a picture of at most 1914 x 995 pixels fits (--fit screen scales it down to at most 1600 x 900)"},
         {"big.jpg", {"--position", "top-left", "--no-caption"}, "it opens at the top-left with 166 pixel rows under the taskbar"},
     };
     for (const auto& c : cases) {

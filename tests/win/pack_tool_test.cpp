@@ -169,15 +169,15 @@ private:
 bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 // The picture program a drop made: its caption and client size, as it runs.
-void expectProgramShows(const std::wstring& program, const std::wstring& caption) {
+void expectProgramShows(const std::wstring& program, const std::wstring& caption, SIZE picture = {480, 360}) {
     RunningProgram run(cp932(program));
     ASSERT_TRUE(run.started());
     const HWND window = run.waitForWindow(15s);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(windowText(window), caption);
     const SIZE size = clientSize(window);
-    EXPECT_EQ(size.cx, 480);
-    EXPECT_EQ(size.cy, 360);
+    EXPECT_EQ(size.cx, picture.cx);
+    EXPECT_EQ(size.cy, picture.cy);
     run.close();
     EXPECT_TRUE(run.waitForExit(15s));
 }
@@ -244,18 +244,90 @@ TEST_F(PackTool, ADroppedPictureTheCheckRefusesOrWarnsAboutIsReported) {
     EXPECT_TRUE(contains(refusal, L"; it would show ")) << refusal;
     EXPECT_FALSE(existsWide(folder_.file(L"cut.exe")));
 
+    // 2 x 2 pixels of 5-6-5 bit fields, which the program reads as 5-5-5.
+    std::vector<uint8_t> rgb565 = {'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
+                                   1, 0, 16, 0, 3, 0, 0, 0, 8, 0, 0, 0};
+    rgb565.resize(54, 0);
+    for (const uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu}) {
+        for (int i = 0; i < 4; ++i) rgb565.push_back(uint8_t(mask >> (8 * i)));
+    }
+    for (int i = 0; i < 4; ++i) rgb565.insert(rgb565.end(), {0x1F, 0xF8});
+    writeWide(folder_.file(L"565.bmp"), rgb565);
+    ToolProcess warned(tool_, {folder_.file(L"565.bmp")});
+    const std::wstring warning = warned.answerMessageBox();
+    ASSERT_TRUE(warned.ended());
+    EXPECT_EQ(warned.exitCode(), 0u);
+    EXPECT_TRUE(contains(warning, L"warning: " + folder_.file(L"565.bmp") + L": its pixels are 5-6-5 bit fields")) << warning;
+    EXPECT_TRUE(existsWide(folder_.file(L"565.exe")));
+}
+
+// A 24-bit BMP of width x height with a pattern of fine detail.
+std::vector<uint8_t> patternBmp(int32_t width, int32_t height) {
+    const uint32_t stride = (uint32_t(width) * 3 + 3) / 4 * 4;
+    const uint32_t pixels = stride * uint32_t(height);
+    std::vector<uint8_t> bmp(54 + pixels, 0);
+    const auto put = [&](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) bmp[at + size_t(i)] = uint8_t(value >> (8 * i));
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put(2, uint32_t(bmp.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, uint32_t(width), 4);
+    put(22, uint32_t(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    put(34, pixels, 4);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* pixel = &bmp[54 + size_t(y) * stride + size_t(x) * 3];
+            pixel[0] = uint8_t(x * 255 / width);
+            pixel[1] = uint8_t(y * 255 / height);
+            pixel[2] = ((x / 8 + y / 8) % 2) ? 230 : 20;
+        }
+    }
+    return bmp;
+}
+
+// Dropped, a picture larger than the screen is fitted to it and a turned photograph turned
+// upright; the box says so, and the author's file stays as it was.
+TEST_F(PackTool, ADroppedBigOrTurnedPictureIsFittedToTheScreen) {
+    const std::vector<uint8_t> big = patternBmp(2400, 1600);
+    writeWide(folder_.file(L"大きい.bmp"), big);
+    ToolProcess fitted(tool_, {folder_.file(L"大きい.bmp")});
+    const std::wstring text = fitted.answerMessageBox();
+    ASSERT_TRUE(fitted.ended());
+    EXPECT_EQ(fitted.exitCode(), 0u);
+    EXPECT_TRUE(contains(text, L"ピクチャープログラムを作りました。")) << text;
+    EXPECT_TRUE(contains(text, L"画像を画面に収まるように縮小しました (2400 x 1600 → 1350 x 900)。元の画像はそのままです。")) << text;
+    EXPECT_TRUE(contains(text, L"For the screen: fitted 2400 x 1600 to 1350 x 900. The original picture stays as it was.")) << text;
+    EXPECT_FALSE(contains(text, L"warning")) << text;
+    EXPECT_EQ(readWide(folder_.file(L"大きい.bmp")), big);
+    expectProgramShows(folder_.file(L"大きい.exe"), L"大きい", {1350, 900});
+
     // An Exif orientation of 6 (turned 90 degrees) in an APP1 segment after SOI.
     std::vector<uint8_t> turned = picture_;
     const std::vector<uint8_t> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
                                        0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0};
     turned.insert(turned.begin() + 2, exif.begin(), exif.end());
     writeWide(folder_.file(L"turned.jpg"), turned);
-    ToolProcess warned(tool_, {folder_.file(L"turned.jpg")});
-    const std::wstring warning = warned.answerMessageBox();
-    ASSERT_TRUE(warned.ended());
-    EXPECT_EQ(warned.exitCode(), 0u);
-    EXPECT_TRUE(contains(warning, L"warning: " + folder_.file(L"turned.jpg") + L": its Exif orientation is 6")) << warning;
-    EXPECT_TRUE(existsWide(folder_.file(L"turned.exe")));
+    ToolProcess upright(tool_, {folder_.file(L"turned.jpg")});
+    const std::wstring turnedText = upright.answerMessageBox();
+    ASSERT_TRUE(upright.ended());
+    EXPECT_EQ(upright.exitCode(), 0u);
+    EXPECT_TRUE(contains(turnedText, L"Exif の向きに合わせて画像を回転しました。元の画像はそのままです。")) << turnedText;
+    EXPECT_TRUE(contains(turnedText, L"For the screen: turned upright (Exif orientation 6): 360 x 480.")) << turnedText;
+    EXPECT_FALSE(contains(turnedText, L"Exif orientation is")) << "no warning: the packed picture is upright";
+    EXPECT_EQ(readWide(folder_.file(L"turned.jpg")), turned);
+    expectProgramShows(folder_.file(L"turned.exe"), L"turned", {360, 480});
+
+    // A picture that fits and is upright is packed as it is, without a word about fitting.
+    writeWide(folder_.file(L"small.jpg"), picture_);
+    ToolProcess plain(tool_, {folder_.file(L"small.jpg")});
+    const std::wstring plainText = plain.answerMessageBox();
+    ASSERT_TRUE(plain.ended());
+    EXPECT_FALSE(contains(plainText, L"For the screen")) << plainText;
 }
 
 TEST_F(PackTool, ABadDropIsAnsweredWithHowToUseTheTool) {

@@ -175,21 +175,18 @@ bool codedInRgb(const JpegFacts& facts) {
 }
 
 std::string orientationWarning(int32_t orientation) {
-    static const struct { const char* viewers; const char* command; } turns[] = {
-        {"", ""},
-        {"", ""},
-        {"mirrored left to right", "jpegtran -flip horizontal"},
-        {"turned 180 degrees", "jpegtran -rotate 180"},
-        {"mirrored top to bottom", "jpegtran -flip vertical"},
-        {"mirrored along its diagonal", "jpegtran -transpose"},
-        {"turned 90 degrees clockwise", "jpegtran -rotate 90"},
-        {"mirrored along its other diagonal", "jpegtran -transverse"},
-        {"turned 90 degrees anticlockwise", "jpegtran -rotate 270"},
+    static const char* const viewersShow[] = {
+        "", "", "mirrored left to right", "turned 180 degrees", "mirrored top to bottom", "mirrored along its diagonal",
+        "turned 90 degrees clockwise", "mirrored along its other diagonal", "turned 90 degrees anticlockwise",
     };
-    const auto& turn = turns[orientation];
-    return "its Exif orientation is " + std::to_string(orientation) + ": viewers show it " + turn.viewers +
-           ", the program shows the pixels as stored (unturned); turn the pixels themselves before packing (for "
-           "example " + turn.command + " -copy none)";
+    return "its Exif orientation is " + std::to_string(orientation) + ": viewers show it " + viewersShow[orientation] +
+           ", the program shows the pixels as stored (unturned); pack it with --upright (or --fit, which turns it "
+           "too) to turn the pixels themselves";
+}
+
+void warnAboutColours(PictureReport& report, std::string warning) {
+    report.colourWarnings.push_back(warning);
+    report.warnings.push_back(std::move(warning));
 }
 
 void refuse(PictureReport& report, std::string reason, std::string shows) {
@@ -238,8 +235,8 @@ void judgeLoadedJpeg(std::span<const uint8_t> picture, const JpegFacts& facts, c
     } else {
         report.shownWhole = true;
         if (codedInRgb(facts))
-            report.warnings.push_back("it is coded in RGB, which the program reads as YCbCr, so its colours come out "
-                                      "wrong; save it as an ordinary (YCbCr) JPEG");
+            warnAboutColours(report, "it is coded in RGB, which the program reads as YCbCr, so its colours come out "
+                                     "wrong; save it as an ordinary (YCbCr) JPEG");
         if (const int32_t orientation = readExifOrientation(picture); orientation != 1)
             report.warnings.push_back(orientationWarning(orientation));
         if (auto fit = windowFitWarning(report.width, report.height, settings); !fit.empty())
@@ -339,10 +336,10 @@ void judgeBmp(std::span<const uint8_t> picture, const ProgramDecode& decode, con
         const bool plain16 = facts.bitCount == 16 && facts.redMask == 0x7C00 && facts.greenMask == 0x03E0 && facts.blueMask == 0x1F;
         const bool plain32 = facts.bitCount == 32 && facts.redMask == 0xFF0000 && facts.greenMask == 0xFF00 && facts.blueMask == 0xFF;
         if (!plain16 && !plain32)
-            report.warnings.push_back("its pixels are " + masksName(facts) + " bit fields, which the program reads as " +
-                                      (facts.bitCount == 16 ? "5-5-5" : "8-8-8") +
-                                      " without looking at the masks, so its colours come out wrong; save it as a "
-                                      "24-bit BMP");
+            warnAboutColours(report, "its pixels are " + masksName(facts) + " bit fields, which the program reads as " +
+                                         (facts.bitCount == 16 ? "5-5-5" : "8-8-8") +
+                                         " without looking at the masks, so its colours come out wrong; save it as a "
+                                         "24-bit BMP");
     }
     if (auto fit = windowFitWarning(report.width, report.height, settings); !fit.empty()) report.warnings.push_back(fit);
 }

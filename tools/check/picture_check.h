@@ -21,6 +21,9 @@ struct PictureReport {
     std::string refusal;    // the one reason the program does not show it whole
     std::string shows;      // what the program shows instead
     std::vector<std::string> warnings;  // shown whole, but not as a viewer shows it
+    // Those of the warnings that are about the colours the program gives the pixels: they
+    // stay true of a picture re-encoded from what the program shows.
+    std::vector<std::string> colourWarnings;
     std::vector<std::string> messages;  // the program's message boxes while it loads the picture
 };
 

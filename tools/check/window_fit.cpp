@@ -1,6 +1,7 @@
 #include "check/window_fit.h"
 
 #include "app/package_codes.h"
+#include "encode/fit_picture.h"
 #include "window/window_geometry.h"
 
 namespace vistello::tools {
@@ -72,7 +73,8 @@ std::string windowFitWarning(int32_t pictureWidth, int32_t pictureHeight, const 
            " with its frame" + (caption ? " and title bar" : "") + ") does not fit a 1920 x 1080 screen above its taskbar: "
            "it opens " + placeName(settings.startPosition) + " with " + where + "; a picture of at most " +
            std::to_string(largest.width) + " x " + std::to_string(largest.height) +
-           " pixels fits (scale it down before packing)";
+           " pixels fits (--fit screen scales it down to at most " + std::to_string(screenFitBox.width) + " x " +
+           std::to_string(screenFitBox.height) + ")";
 }
 
 }  // namespace vistello::tools

@@ -6,6 +6,7 @@
 #include "commands/command_line.h"
 #include "commands/make_program.h"
 #include "commands/report.h"
+#include "encode/jpeg_encoder.h"
 #include "text/display_text.h"
 
 namespace vistello::tools {
@@ -44,15 +45,29 @@ cannot hold is an error that names it and where it stands.
   --enclose FILE            enclose FILE under its own name (repeatable, at most 10000);
                             the names must be ones Windows can create, and differ in more
                             than letter case
+  --fit WxH|screen           scale the picture down (never up), keeping its aspect ratio,
+                            until it fits inside W x H pixels, and pack it re-encoded as a
+                            baseline JPEG; "screen" is 1600 x 900, a picture whose window
+                            (frame and title bar) fits a 1920 x 1080 screen above its taskbar
+                            with room to move it. A JPEG's Exif orientation is applied too
+                            (the packed JPEG carries none). A picture already inside the box
+                            and upright is packed as it is, byte for byte
+  --keep-orientation        with --fit: leave the pixels turned as stored
+  --upright                 apply a JPEG's Exif orientation to its pixels, without scaling
+  --quality Q               the JPEG quality of a picture re-encoded by --fit or --upright,
+                            1 to 100 (default 90)
   --force                   pack a picture the program would not show whole
   --quiet                   leave out warnings and notes
   --no-clobber              refuse to replace an existing OUT.exe
   -h, --help                show this help
 
+The picture file itself is only read: --fit and --upright pack a new picture made from it.
+
 Before packing, make decodes PICTURE with the program's own decoders. It refuses a picture
 the program would not show whole, with the reason and what the program would show, and warns
 where the program shows a picture otherwise than a viewer does: a JPEG coded in RGB, an Exif
 orientation, BMP bit fields other than 5-5-5, a window that does not fit a 1920 x 1080 screen.
+With --fit or --upright it checks the picture it packs, the re-encoded one.
 
 Inputs are regular files (no pipes or devices); the picture, the stub and each enclosed file
 may be at most 2147483647 bytes, what the package format holds.
@@ -71,16 +86,58 @@ constexpr OptionSpec makeOptions[] = {
     {"--link-params", OptionKind::value, ""}, {"--link-when", OptionKind::value, ""},
     {"--enclose", OptionKind::repeated, ""}, {"--force", OptionKind::flag, ""},
     {"--quiet", OptionKind::flag, ""},      {"--no-clobber", OptionKind::flag, ""},
+    {"--fit", OptionKind::value, ""},       {"--keep-orientation", OptionKind::flag, ""},
+    {"--upright", OptionKind::flag, ""},    {"--quality", OptionKind::value, ""},
 };
 
 // ---- arguments -----------------------------------------------------------------------------
 
-bool parseSeconds(const std::string& text, int32_t& seconds) {
+// A whole decimal number from lowest to highest, and nothing else.
+bool parseNumber(std::string_view text, int64_t lowest, int64_t highest, int32_t& number) {
     int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return false;
-    if (value < 0 || value > std::numeric_limits<int32_t>::max()) return false;
-    seconds = int32_t(value);
+    if (value < lowest || value > highest) return false;
+    number = int32_t(value);
+    return true;
+}
+
+bool parseSeconds(const std::string& text, int32_t& seconds) {
+    return parseNumber(text, 0, std::numeric_limits<int32_t>::max(), seconds);
+}
+
+// "screen", or "WxH" with sides of 1 to 65535 pixels (the most a JPEG file holds).
+bool parseFitBox(const std::string& text, PictureSize& box) {
+    if (text == "screen") {
+        box = screenFitBox;
+        return true;
+    }
+    const size_t cross = text.find_first_of("xX");
+    if (cross == std::string::npos) return false;
+    const std::string_view whole(text);
+    return parseNumber(whole.substr(0, cross), 1, jpegMaximumSide, box.width) &&
+           parseNumber(whole.substr(cross + 1), 1, jpegMaximumSide, box.height);
+}
+
+bool readFit(const ParsedArguments& a, FitChoice& fit, std::string& problem) {
+    const bool fitting = a.has("--fit");
+    if (a.has("--keep-orientation") && !fitting) problem = "--keep-orientation needs --fit";
+    else if (a.has("--keep-orientation") && a.has("--upright")) problem = "--upright and --keep-orientation exclude each other";
+    else if (a.has("--quality") && !fitting && !a.has("--upright"))
+        problem = "--quality needs --fit or --upright (without them the picture is packed as it is, not re-encoded)";
+    if (!problem.empty()) return false;
+    if (const auto* box = a.value("--fit"); box && !parseFitBox(*box, fit.box)) {
+        problem = "--fit: '" + *box + "' is neither WxH (two whole numbers of pixels from 1 to " +
+                  std::to_string(jpegMaximumSide) + ", such as 1280x960) nor screen";
+        return false;
+    }
+    if (const auto* quality = a.value("--quality");
+        quality && !parseNumber(*quality, minimumJpegQuality, maximumJpegQuality, fit.quality)) {
+        problem = "--quality: '" + *quality + "' is not a whole number from " + std::to_string(minimumJpegQuality) +
+                  " to " + std::to_string(maximumJpegQuality);
+        return false;
+    }
+    fit.upright = a.has("--upright") || (fitting && !a.has("--keep-orientation"));
     return true;
 }
 
@@ -134,7 +191,7 @@ bool readArguments(const ParsedArguments& a, MakeRecipe& recipe, std::string& pr
     recipe.enclosedPaths = a.values("--enclose");
     recipe.force = a.has("--force");
     recipe.noClobber = a.has("--no-clobber");
-    return readSettings(a, recipe.content, problem);
+    return readFit(a, recipe.fit, problem) && readSettings(a, recipe.content, problem);
 }
 
 // ---- the outcome ---------------------------------------------------------------------------
@@ -150,11 +207,29 @@ void showRemarks(ToolContext& tool, const MakeRecipe& recipe, const MakeOutcome&
     for (const auto& note : outcome.notes) remark(tool, command, "note", note);
 }
 
+// What --fit or --upright did to the picture, or that it was packed as it is.
+void showFit(ToolContext& tool, const MakeRecipe& recipe, const MakeOutcome& outcome) {
+    const FitChoice& fit = recipe.fit;
+    const bool boxed = !(fit.box == PictureSize{0, 0});
+    if (!boxed && !fit.upright) return;
+    const std::string shown = displayUtf8(recipe.picturePath);
+    if (outcome.refitted) {
+        tool.console.out(shown + ": " + describeFit(outcome.fitPlan) + ", packed as a new JPEG of quality " +
+                         std::to_string(fit.quality) + " (" + std::to_string(outcome.originalPictureBytes) +
+                         " bytes became " + std::to_string(outcome.pictureBytes) + "; the file itself is unchanged)\n");
+        return;
+    }
+    const std::string box = std::to_string(fit.box.width) + " x " + std::to_string(fit.box.height);
+    tool.console.out(shown + ": already " + (boxed ? "inside " + box + (fit.upright ? " and upright" : "") : "upright") +
+                     ", packed as it is\n");
+}
+
 int make(ToolContext& tool, const MakeRecipe& recipe, bool quiet) {
     MakeOutcome outcome;
     const bool made = makeProgram(tool, recipe, outcome);
     showRemarks(tool, recipe, outcome, quiet);
     if (!made) return inputError(tool, command, outcome.problem);
+    showFit(tool, recipe, outcome);
     if (!quiet && !outcome.outputPathProblem.empty())
         remark(tool, command, "warning", displayUtf8(recipe.outputPath) + ": " + outcome.outputPathProblem);
     tool.console.out("wrote " + displayUtf8(recipe.outputPath) + ": stub " + std::to_string(outcome.stubBytes) +

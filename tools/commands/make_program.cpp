@@ -5,6 +5,7 @@
 #include "app/enclosed_name.h"
 #include "commands/run_files.h"
 #include "commands/stub_choice.h"
+#include "encode/exif_orientation.h"
 #include "program/package_view.h"
 #include "program/program_file.h"
 #include "program/program_writer.h"
@@ -122,6 +123,50 @@ std::vector<const RunInput*> allInputs(const MakeRun& run) {
 
 // ---- the picture check, and writing -----------------------------------------------------------
 
+bool wantsFit(const FitChoice& fit) { return fit.upright || !(fit.box == PictureSize{0, 0}); }
+
+FitRequest fitRequestFor(const FitChoice& fit, std::span<const uint8_t> picture) {
+    FitRequest request;
+    request.box = fit.box;
+    request.quality = fit.quality;
+    request.orientation = fit.upright ? readExifOrientation(picture) : int32_t(Orientation::upright);
+    return request;
+}
+
+// Replaces the picture with our re-encoding of what the program shows of it, when the recipe's
+// fit changes it; the report is then the check of the new picture. A picture already upright
+// and inside the box is known from its size alone and is not decoded again.
+bool fitThePicture(MakeRun& run, MakeOutcome& outcome, std::vector<std::string>& carried, std::string& problem) {
+    const FitChoice& fit = run.recipe.fit;
+    if (!wantsFit(fit)) return true;
+    const std::string shown = displayUtf8(run.recipe.picturePath);
+    const FitRequest request = fitRequestFor(fit, run.content.picture);
+    if (const std::string wrong = checkFitRequest(request); !wrong.empty()) {
+        problem = shown + ": cannot be fitted: " + wrong;
+        return false;
+    }
+    const PictureReport& original = outcome.picture;
+    if (original.width > 0 && original.height > 0 &&
+        !planFit({original.width, original.height}, request).changesPicture())
+        return true;
+    FitResult fitted = fitPicture(run.content.picture, request);
+    if (fitted.outcome == FitOutcome::failed) {
+        problem = shown + ": cannot be fitted: " + fitted.problem;
+        return false;
+    }
+    if (fitted.outcome == FitOutcome::unchanged) return true;
+    carried = original.colourWarnings;
+    if (!original.shownWhole)
+        carried.push_back("the program would not show it whole (" + original.refusal +
+                          "), so the picture fitted from it holds what the program shows of it: " + original.shows);
+    outcome.originalPictureBytes = run.content.picture.size();
+    run.content.picture = std::move(fitted.jpeg);
+    outcome.refitted = true;
+    outcome.fitPlan = fitted.plan;
+    outcome.picture = checkPicture(run.content.picture, {run.content.captionMode, run.content.startPosition});
+    return true;
+}
+
 bool checkThePicture(MakeRun& run, MakeOutcome& outcome, std::string& problem) {
     const std::string& path = run.recipe.picturePath;
     if (!readWholeInput(*run.picture.file, run.content.picture, path, problem)) return false;
@@ -132,8 +177,11 @@ bool checkThePicture(MakeRun& run, MakeOutcome& outcome, std::string& problem) {
                   "; it would show " + report.shows + " (--force packs it anyway)";
         return false;
     }
+    std::vector<std::string> carried;
+    if (!fitThePicture(run, outcome, carried, problem)) return false;
     outcome.checked = true;
-    outcome.warnings = report.warnings;
+    outcome.warnings = std::move(carried);
+    outcome.warnings.insert(outcome.warnings.end(), outcome.picture.warnings.begin(), outcome.picture.warnings.end());
     for (const auto& [option, mapping] : run.mapped) outcome.notes.push_back(option + ": " + describeMapping(mapping));
     return true;
 }
@@ -168,6 +216,14 @@ bool make(ToolContext& tool, MakeRun& run, MakeOutcome& outcome, std::string& pr
 }
 
 }  // namespace
+
+std::string describeFit(const FitPlan& plan) {
+    const auto size = [](PictureSize s) { return std::to_string(s.width) + " x " + std::to_string(s.height); };
+    const std::string turned = "turned upright (Exif orientation " + std::to_string(int32_t(plan.orientation)) + ")";
+    if (!plan.scales()) return turned + ": " + size(plan.output);
+    const std::string fitted = "fitted " + size(plan.upright) + " to " + size(plan.output);
+    return plan.turns() ? turned + " and " + fitted : fitted;
+}
 
 bool makeProgram(ToolContext& tool, const MakeRecipe& recipe, MakeOutcome& outcome) {
     outcome = MakeOutcome();

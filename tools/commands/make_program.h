@@ -11,8 +11,20 @@
 #include "app/package_writer.h"
 #include "check/picture_check.h"
 #include "commands/tool.h"
+#include "encode/fit_picture.h"
 
 namespace vistello::tools {
+
+// What is done to the picture before it is packed. With a box, a picture larger than the box is
+// scaled down into it (never up, keeping its aspect ratio) and packed as our baseline JPEG of
+// the given quality; with upright, a JPEG's Exif orientation is applied to its pixels and the
+// packed JPEG carries none. A picture inside the box and upright is packed byte for byte as
+// it is; the author's file is only ever read.
+struct FitChoice {
+    PictureSize box{0, 0};   // {0, 0}: the picture keeps its size
+    bool upright = false;    // apply the picture's Exif orientation
+    int32_t quality = defaultJpegQuality;
+};
 
 struct MakeRecipe {
     // The package's settings as stored codes (a code that no option names passes through as
@@ -27,12 +39,17 @@ struct MakeRecipe {
     std::vector<std::string> enclosedPaths;  // each stored under its own name
     bool force = false;           // pack a picture the program would not show whole
     bool noClobber = false;       // refuse to replace an existing output
+    FitChoice fit;
 };
 
 struct MakeOutcome {
-    // The picture check's verdict on the picture. shownWhole false after a successful make
-    // means it was packed under force: refusal and shows say what the program will show.
+    // The picture check's verdict on the picture that is packed (the re-encoded one when
+    // refitted). shownWhole false after a successful make means it was packed under force:
+    // refusal and shows say what the program will show.
     PictureReport picture;
+    bool refitted = false;    // the packed picture is our re-encoded one
+    FitPlan fitPlan;          // valid when refitted
+    uint64_t originalPictureBytes = 0;  // the author's picture file, when refitted
     bool checked = false;               // the check ran and the picture is packed
     std::vector<std::string> warnings;  // where the program shows the picture otherwise than a viewer
     std::vector<std::string> notes;     // the characters stored as another code point, by option
@@ -47,7 +64,11 @@ struct MakeOutcome {
     std::string problem;  // why makeProgram failed
 };
 
-// Reads the inputs, checks the picture, and writes the program to the recipe's output (a
+// What a refit did, in a few words: "fitted 6000 x 4000 to 1350 x 900", "turned upright (Exif
+// orientation 6): 3000 x 4000", or both.
+[[nodiscard]] std::string describeFit(const FitPlan& plan);
+
+// Reads the inputs, checks the picture, fits it as the recipe says, and writes the program to the recipe's output (a
 // temporary file renamed over it when complete). False, with outcome.problem, when an input
 // cannot be read or used, a text or name cannot be stored, the picture is refused, or the
 // output may not be written; the output is then as it was. The warnings and notes are filled

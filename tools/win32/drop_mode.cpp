@@ -71,15 +71,32 @@ std::string titleFrom(const std::string& stem, std::vector<std::string>& notes) 
     return title;
 }
 
-// What a dropped picture becomes: make's defaults but for the title, never over another file.
-// (Fitting a picture larger than the screen would be chosen here too.)
+// What a dropped picture becomes: make's defaults but for the title, never over another file,
+// and with its window on the screen: a picture larger than the screen box is scaled into it and
+// a JPEG's Exif orientation applied, as make --fit screen does.
 MakeRecipe dropRecipe(const std::string& picture, const std::string& program, const std::string& title) {
     MakeRecipe recipe;
     recipe.content.windowTitle = title;
     recipe.picturePath = picture;
     recipe.outputPath = program;
     recipe.noClobber = true;
+    recipe.fit.box = screenFitBox;
+    recipe.fit.upright = true;
     return recipe;
+}
+
+// What was done to the picture, when the packed one is our re-encoding of it.
+std::string fitMessage(const MakeOutcome& outcome) {
+    if (!outcome.refitted) return {};
+    const FitPlan& plan = outcome.fitPlan;
+    const auto size = [](PictureSize s) { return std::to_string(s.width) + " x " + std::to_string(s.height); };
+    std::string japanese;
+    if (plan.turns()) japanese = plan.scales() ? "Exif の向きに合わせて画像を回転し、" : "Exif の向きに合わせて画像を回転しました。";
+    if (plan.scales())
+        japanese += std::string(plan.turns() ? "" : "画像を") + "画面に収まるように縮小しました (" + size(plan.upright) +
+                    " → " + size(plan.output) + ")。";
+    return "\n\n" + japanese + "元の画像はそのままです。\nFor the screen: " + describeFit(plan) +
+           ". The original picture stays as it was.";
 }
 
 // The check's warnings and notes, and where the program cannot start, one per line.
@@ -133,7 +150,8 @@ int runDrop(std::span<const std::string> arguments, ToolContext& tool) {
     }
     const std::string remarks = remarksOf(recipe, outcome, notes);
     const bool warned = !outcome.warnings.empty() || !outcome.outputPathProblem.empty();
-    showMessageBox(madeHeading + displayUtf8(tool.files.fullPath(program)) + (remarks.empty() ? "" : "\n\n" + remarks),
+    showMessageBox(madeHeading + displayUtf8(tool.files.fullPath(program)) + fitMessage(outcome) +
+                       (remarks.empty() ? "" : "\n\n" + remarks),
                    warned ? BoxKind::warning : BoxKind::information);
     return exitSuccess;
 }
