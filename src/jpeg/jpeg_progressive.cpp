@@ -372,7 +372,7 @@ void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) {
     const int32_t* quant[3];
     for (uint32_t i = 0; i < 3; ++i) quant[i] = quantTables[i < componentCount ? components[i].quantTable : 0];
     ZeroedArray<C>* const store = storesOf<C>(narrowStores, stores);
-    alignas(32) int32_t scratch[6][64];
+    int32_t scratch[6][64];   // unaligned loads everywhere: Win64 does not align stack objects to 32 bytes
     for (uint32_t mcuRow = firstRow; mcuRow < endRow; ++mcuRow) {
         for (uint32_t mcuColumn = 0; mcuColumn < mcusPerRow; ++mcuColumn) {
             const size_t mcu = size_t{mcuRow} * mcusPerRow + mcuColumn;
