@@ -43,7 +43,7 @@ Outcome decode(const uint8_t* data, size_t size, const vistello::FrameProbeResul
     decoder.entropyPath = settings.path;
     decoder.simd = settings.simd;
     decoder.threads = settings.threads;
-    decoder.threadedMinimumMcus = 0;
+    decoder.threadedMinimumPixels = 0;
     decoder.narrowCoefficientStores = settings.narrowStores;
     uint8_t* origin = outcome.dib.data() + size_t(probe.paddedHeight - 1) * size_t(stride);
     outcome.result = decoder.decodeJpeg(data, size, {origin, stride, probe.paddedWidth, probe.paddedHeight});

@@ -56,13 +56,14 @@ public:
 
     // Threads of one decode: 0 is the default (the machine's cores, at most 2), 1 decodes on the
     // calling thread alone, 2 or more use one helper thread. With a helper, frames of at least
-    // threadedMinimumMcus MCUs (and two MCU rows) are decoded on both: baseline frames transform
+    // threadedMinimumPixels pixels (and two MCU rows) are decoded on both: baseline frames transform
     // and convert on the helper while the calling thread decodes the entropy-coded data, the
     // progressive end stage splits the MCU rows, and large coefficient stores have their pages
     // mapped by both threads before the first scan. The DIB, the result and the messages are
     // the same whatever the threads; a helper that cannot start leaves the work to one thread.
     uint32_t threads = 0;
-    uint32_t threadedMinimumMcus = 1024;
+    // Below it a helper's start and hand-overs cost more than it gains, above all on a busy machine.
+    uint64_t threadedMinimumPixels = uint64_t(1) << 21;
 
     // Progressive frames keep 16-bit coefficients; where crafted data drives one beyond 16 bits
     // the frame is decoded again with 32-bit stores, the arithmetic of every decode. false keeps

@@ -50,9 +50,8 @@ int JpegDecoder::decodeScans() {
 // it): the one-thread path of any later scan may read the MCU workspace or the DIB that this
 // scan left, and the queued path leaves neither as the one-thread path would at each MCU.
 bool JpegDecoder::scanCanBeQueued() const {
-    if (scanComponentCount != componentCount || threadsInUse() < 2 || mcuRows < 2 || totalMcus < threadedMinimumMcus) {
-        return false;
-    }
+    const uint64_t pixels = uint64_t{imageWidth} * imageHeight;
+    if (scanComponentCount != componentCount || threadsInUse() < 2 || mcuRows < 2 || pixels < threadedMinimumPixels) return false;
     for (uint32_t i = 0; i < scanComponentCount; ++i) {
         if (scanComponents[i].index != i + 1) return false;
     }

@@ -50,7 +50,9 @@ public:
     void drain();
 
 private:
-    static constexpr uint32_t ringBatches = 4;
+    // 16 batches of 64 MCUs: about four MCU rows of a 12-megapixel picture, enough to ride out the
+    // moments a busy machine leaves one of the threads waiting.
+    static constexpr uint32_t ringBatches = 16;
     static constexpr uint32_t batchMcus = 64;
     explicit McuPipeline(uint32_t blocksPerMcu);
     [[nodiscard]] int32_t (*blocks(uint32_t batch))[64] {

@@ -345,7 +345,7 @@ void JpegDecoder::finishProgressive() {
     mcusPerRow = divideRoundingUp(imageWidth, mcuWidth);
     mcuRows = divideRoundingUp(imageHeight, mcuHeight);
     totalMcus = mcusPerRow * mcuRows;
-    if (threadsInUse() >= 2 && mcuRows >= 2 && totalMcus >= threadedMinimumMcus) {
+    if (threadsInUse() >= 2 && mcuRows >= 2 && uint64_t{imageWidth} * imageHeight >= threadedMinimumPixels) {
         const uint32_t half = mcuRows / 2;
         try {
             std::thread upper([this, half] { finishMcuRows<C>(0, half); });

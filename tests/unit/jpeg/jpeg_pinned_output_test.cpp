@@ -40,7 +40,7 @@ struct DecoderSettings {
     const char* name;
     SimdLevel simd;
     uint32_t threads;
-    uint32_t threadedMinimumMcus;
+    uint64_t threadedMinimumPixels;
     EntropyPath entropy;
     bool narrowStores = true;
 };
@@ -74,7 +74,7 @@ TEST_P(JpegPinnedOutput, EveryInputDecodesToItsRecordedDigest) {
         const std::string digest = outcomeDigest(input.jpeg, [&settings](JpegDecoder& decoder) {
             decoder.simd = settings.simd;
             decoder.threads = settings.threads;
-            decoder.threadedMinimumMcus = settings.threadedMinimumMcus;
+            decoder.threadedMinimumPixels = settings.threadedMinimumPixels;
             decoder.entropyPath = settings.entropy;
             decoder.narrowCoefficientStores = settings.narrowStores;
         });
@@ -83,7 +83,7 @@ TEST_P(JpegPinnedOutput, EveryInputDecodesToItsRecordedDigest) {
     EXPECT_EQ(mismatches, 0u);
 }
 
-constexpr uint32_t defaultMinimum = 1024;
+constexpr uint64_t defaultMinimum = uint64_t(1) << 21;
 INSTANTIATE_TEST_SUITE_P(
     EveryPath, JpegPinnedOutput,
     ::testing::Values(DecoderSettings{"defaults", SimdLevel::best, 0, defaultMinimum, EntropyPath::fast},

@@ -219,7 +219,7 @@ TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
         {"4:2:0, one MCU row", 70, 16, "2x2", false},
         {"4:2:0, two MCU rows, extra block at each row end", 20, 32, "2x2", false},
         {"4:2:0, five MCU rows, partial last row", 57, 75, "2x2", false},
-        {"4:2:0, 40 x 30 MCUs: default split size, stores large enough to be mapped ahead", 640, 480, "2x2", false},
+        {"4:2:0, 40 x 30 MCUs: stores large enough to be mapped ahead", 640, 480, "2x2", false},
         {"2x1, seven MCU rows", 39, 53, "2x1", false},
         {"1x2, three MCU rows", 45, 35, "1x2", false},
         {"4:4:4, three MCU rows", 33, 17, "1x1", false},
@@ -235,7 +235,7 @@ TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
     const DecoderSetUp oneThread = [](JpegDecoder& decoder) { decoder.threads = 1; };
     const DecoderSetUp twoThreads = [](JpegDecoder& decoder) {
         decoder.threads = 2;
-        decoder.threadedMinimumMcus = 0;
+        decoder.threadedMinimumPixels = 0;
     };
     const DecoderSetUp defaults = [](JpegDecoder&) {};
     for (const auto& picture : pictures) {
