@@ -122,6 +122,7 @@ private:
     template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
+    [[nodiscard]] bool decodeBlockNearMarker(ScanComponent& component, int32_t block[64]);
     template <typename C> [[nodiscard]] bool decodeDcFirst(ScanComponent& component, C* block);
     template <typename C> [[nodiscard]] bool decodeDcRefine(C* block);
     template <typename C> [[nodiscard]] bool decodeAcFirst(C* block, uint32_t& endOfBandRun);

@@ -4,12 +4,13 @@
 // Two bit-level paths share the block logic. The reference path reads one byte at a time,
 // only when a bit is needed, and walks the code lengths one bit at a time. The fast path keeps
 // up to 64 bits buffered and finds codes of up to 10 bits with one table look-up
-// (lookUpSymbol, its one primitive for symbols). It runs only
-// while more data bytes lie before the next marker (or the end of the data) than a block can
-// consume, so it never meets the end of the entropy-coded data: every failure that depends on
-// where the data ends happens on the reference path. Both paths give the same symbols, values
-// and failures for every input; the fast one may have read a few bytes further, never past the
-// marker, so the marker search after a run finds the same marker.
+// (lookUpSymbol, its one primitive for symbols). It runs while more data bytes lie before the
+// next marker (or the end of the data) than a block can consume, so it never meets the end of
+// the entropy-coded data; closer to the marker, sequential blocks still run on it and are
+// decoded again on the reference path when they took bits beyond the data, so every failure
+// that depends on where the data ends happens on the reference path. Both paths give the same
+// symbols, values and failures for every input; the fast one may have read a few bytes
+// further, never past the marker, so the marker search after a run finds the same marker.
 #include <cstring>
 
 #include "jpeg/jpeg_arith.h"
@@ -149,7 +150,9 @@ static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t l
 }
 
 // The fast path's bit window: the decoder's bit buffer, its count and the read position in local
-// variables for the length of one block, written back when the window closes. Symbols refill
+// variables for the length of one block, written back when the window closes. The refill never
+// passes a marker; where no data byte is left the window reads zero bits (see
+// decodeBlockNearMarker). Symbols refill
 // below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are buffered.
 struct JpegDecoder::WindowBits {
     static constexpr bool combinedAcLookup = true;
@@ -274,7 +277,37 @@ bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
 }
 
 bool JpegDecoder::decodeBlockAny(ScanComponent& component, int32_t block[64]) {
-    return fastPathAllowed() ? decodeBlockFast(component, block) : decodeBlock(component, block);
+    if (fastPathAllowed()) return decodeBlockFast(component, block);
+    if (entropyPath != EntropyPath::fast) return decodeBlock(component, block);
+    return decodeBlockNearMarker(component, block);
+}
+
+// Close to the marker the window may run out of data: its refill stops there and it goes on
+// with zero bits, and its count wraps below zero once it hands out more bits than the data held.
+// A block that took no bit beyond the data decoded exactly what the reference path decodes
+// (each code length is decided by that many bits, all of them data); otherwise the block is
+// decoded again on the reference path from where it began, which meets the end of the data as
+// T.81 does. A block that failed within the data fails on both paths.
+bool JpegDecoder::decodeBlockNearMarker(ScanComponent& component, int32_t block[64]) {
+    const HuffmanTable* acTable = currentAcTable;
+    if (acTable == nullptr || !acTable->defined) return decodeBlock(component, block);
+    const uint64_t startBuffer = bitBuffer;
+    const uint64_t startCount = bitsLeft;
+    const size_t startCursor = cursor;
+    const int32_t startPredictor = component.dcPredictor;
+    bool decoded = false;
+    uint64_t countAfter = 0;
+    {
+        WindowBits bits(*this);
+        decoded = decodeBlockWith(bits, component, block);
+        countAfter = bits.count;
+    }
+    if (countAfter <= 64) return decoded;
+    bitBuffer = startBuffer;
+    bitsLeft = startCount;
+    cursor = startCursor;
+    component.dcPredictor = startPredictor;
+    return decodeBlock(component, block);
 }
 
 // ---- progressive blocks (T.81 G.1.2)
