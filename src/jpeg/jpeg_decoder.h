@@ -137,7 +137,6 @@ private:
     [[nodiscard]] bool scanCanBeQueued() const;
     [[nodiscard]] McuDrawing drawingOfScan() const;
     [[nodiscard]] bool decodeQueuedMcu(int64_t x, int64_t y);
-    void mapDibRows(int64_t firstRow, int64_t endRow) const;
     [[nodiscard]] bool decodeRestartScan();
     [[nodiscard]] bool decodeRun(uint32_t count);
     [[nodiscard]] bool decodeComponentRun(uint32_t count);

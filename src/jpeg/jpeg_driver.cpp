@@ -166,24 +166,9 @@ bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
     return true;
 }
 
-// Has the system map the DIB pages of picture rows [firstRow, endRow) now, on this thread, rather
-// than when the helper first writes them: each page of those rows gets one of its bytes read
-// and written back unchanged. The rows belong to the MCU row after the one being decoded, which
-// the helper cannot reach before this thread has queued its MCUs.
-void JpegDecoder::mapDibRows(int64_t firstRow, int64_t endRow) const {
-    if (output.origin == nullptr || output.stride <= 0) return;
-    endRow = std::min<int64_t>(endRow, output.height);
-    if (firstRow < 0 || firstRow >= endRow) return;
-    volatile uint8_t* const first = pixelAddress(output, 0, endRow - 1);   // bottom-up: the last row comes first
-    const size_t bytes = static_cast<size_t>(endRow - firstRow) * static_cast<size_t>(output.stride);
-    constexpr size_t pageBytes = 4096;
-    for (size_t offset = 0; offset < bytes; offset += pageBytes) first[offset] = first[offset];
-}
-
 // An MCU of a queued scan: its blocks go into the pipeline's ring, first component first, and
 // the helper draws it once it is complete and inside the DIB.
 bool JpegDecoder::decodeQueuedMcu(int64_t x, int64_t y) {
-    if (x == 0) mapDibRows(y + 8 * scanMaxV, y + 16 * scanMaxV);
     int32_t (*blocks)[64] = pipeline->nextBlocks();
     for (uint32_t i = 0; i < scanComponentCount; ++i) {
         ScanComponent& component = scanComponents[i];
