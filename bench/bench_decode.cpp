@@ -1,146 +1,132 @@
-// Decodes the same in-memory JPEG files with our decoder and with libjpeg-turbo (JDCT_ISLOW,
-// no fancy upsampling, BGR output) in one run, and prints megapixels per second for both,
-// their ratio, and the peak memory of one decode of each.
+// Decodes the same in-memory JPEG files with our decoder, with libjpeg-turbo (JDCT_ISLOW, no
+// fancy upsampling, BGR output) and, where the bench was built with it, with FFmpeg's decoder
+// (mjpeg, then swscale to BGR24), the decoders taking turns in one run. For every picture it
+// prints the megapixels per second of each and ours ÷ theirs, once with each decoder's default
+// threading and once with the whole process held to one core (as taskset -c would), the peak
+// memory that one decode of each adds, and with --instructions the instructions per pixel of
+// one decode of each under callgrind, all threads summed.
 //
-// The pictures are made at start-up with cjpeg -quality 90, from a generated pattern with
-// detail and grain everywhere or from a picture named on the command line (scaled with
-// ImageMagick): 12 and 0.5 megapixels, baseline 4:2:0, baseline 4:4:4, progressive 4:2:0 and
-// baseline 4:2:0 with one restart interval per MCU row.
+// The pictures (bench_pictures.h) are made once with cjpeg -quality 90 and kept in
+// ~/.cache/vistello-bench.
 //
-// Usage: bench_decode [runs of the 12 MP pictures, default 7] [source picture]
-#include <cstddef>
-#include <cstdio>
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
+// Usage: bench_decode [--runs N] [--only TEXT] [--instructions] [--source PICTURE]
+//        bench_decode [runs] [source picture]
 #include <malloc.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "jpeg/jpeg_decoder.h"
-#include "jpeg/jpeg_probe.h"
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define VISTELLO_BENCH_CALLGRIND 1
+#else
+#define VISTELLO_BENCH_CALLGRIND 0
+#endif
+
+#include "bench_decoders.h"
+#include "bench_pictures.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace bench;
 
-class SilentSeam : public vistello::MessageSeam {
-public:
-    void showMessage(const std::string&) override {}
-    void setMainWindowTitle(const std::string&) override {}
+struct Options {
+    int runs = 7;
+    std::string only;
+    std::string source;
+    bool instructions = false;
 };
 
-Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-// A deterministic picture with detail everywhere, for machines without the wallpaper.
-void writePattern(const std::string& path, uint32_t width, uint32_t height) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << width << " " << height << "\n255\n";
-    std::vector<uint8_t> row(size_t(width) * 3);
-    uint32_t noise = 1;
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            noise = noise * 1103515245u + 12345u;
-            const double fx = double(x) / width;
-            const double fy = double(y) / height;
-            const double wave = std::sin(fx * 40 + std::sin(fy * 13) * 3) * std::cos(fy * 31);
-            const int grain = int((noise >> 16) & 15) - 8;
-            row[x * 3] = uint8_t(std::clamp(int(128 + 100 * wave + grain), 0, 255));
-            row[x * 3 + 1] = uint8_t(std::clamp(int(255 * fx * (1 - fy) + 40 * wave + grain), 0, 255));
-            row[x * 3 + 2] = uint8_t(std::clamp(int(200 * fy + 50 * std::sin(fx * 90) + grain), 0, 255));
+bool parseOptions(int argc, char** argv, Options& options) {
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--runs" && hasValue) {
+            options.runs = std::max(1, std::atoi(argv[++i]));
+        } else if (argument == "--only" && hasValue) {
+            options.only = argv[++i];
+        } else if (argument == "--source" && hasValue) {
+            options.source = argv[++i];
+        } else if (argument == "--instructions") {
+            options.instructions = true;
+        } else if (argument.rfind("--", 0) == 0) {
+            return false;
+        } else {
+            positional.push_back(argument);
         }
-        out.write(reinterpret_cast<const char*>(row.data()), std::streamsize(row.size()));
     }
-}
-
-struct Picture {
-    std::string name;
-    Bytes jpeg;
-    uint32_t width = 0;
-    uint32_t height = 0;
-};
-
-// One decode into a fresh zero-filled buffer, as a new DIB section would be.
-bool decodeOurs(const Bytes& jpeg) {
-    SilentSeam seam;
-    vistello::FrameProbeResult probe;
-    if (!vistello::probeJpeg(jpeg.data(), jpeg.size(), seam, probe)) return false;
-    const int32_t stride = probe.paddedWidth * 3;
-    auto* dib = static_cast<uint8_t*>(std::calloc(size_t(stride) * size_t(probe.paddedHeight), 1));
-    vistello::JpegDecoder decoder(seam);
-    const int result = decoder.decodeJpeg(jpeg.data(), jpeg.size(),
-                                          {dib + size_t(probe.paddedHeight - 1) * size_t(stride), stride, probe.paddedWidth, probe.paddedHeight});
-    std::free(dib);
-    return result == 1;
-}
-
-bool decodeTurbo(const Bytes& jpeg) {
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&info, TRUE);
-    info.dct_method = JDCT_ISLOW;
-    info.do_fancy_upsampling = FALSE;
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    const size_t stride = size_t(info.output_width) * 3;
-    auto* buffer = static_cast<uint8_t*>(std::calloc(stride * info.output_height, 1));
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = buffer + stride * info.output_scanline;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    std::free(buffer);
+    if (positional.size() > 2) return false;
+    if (!positional.empty()) options.runs = std::max(1, std::atoi(positional[0].c_str()));
+    if (positional.size() == 2) options.source = positional[1];
     return true;
 }
-
-struct Timings {
-    double ours = -1;
-    double turbo = -1;
-};
 
 double median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
-// One warm-up decode each, then runs rounds in which the two decoders take turns, so that a
-// change in the machine's load during the measurement falls on both; the median of each.
-Timings medianSeconds(const std::function<bool()>& ours, const std::function<bool()>& turbo, int runs) {
-    if (!ours() || !turbo()) return {};
-    std::vector<double> oursTimes;
-    std::vector<double> turboTimes;
-    const auto time = [](const std::function<bool()>& decode, std::vector<double>& times) {
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = decode();
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        return ok;
-    };
-    for (int i = 0; i < runs; ++i) {
-        if (!time(ours, oursTimes) || !time(turbo, turboTimes)) return {};
+// Seconds per decode of each decoder (-1 where one failed): one warm-up decode each, then
+// rounds in which the decoders take turns, so that a change in the machine's load during the
+// measurement falls on all of them; the median of each.
+std::vector<double> medianSeconds(const std::vector<Decoder>& decoders, const PaddedJpeg& jpeg, int runs) {
+    std::vector<double> failed(decoders.size(), -1);
+    for (const Decoder decoder : decoders) {
+        if (!decode(decoder, jpeg)) return failed;
     }
-    return {median(oursTimes), median(turboTimes)};
+    std::vector<std::vector<double>> times(decoders.size());
+    for (int round = 0; round < runs; ++round) {
+        for (size_t i = 0; i < decoders.size(); ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            if (!decode(decoders[i], jpeg)) return failed;
+            times[i].push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    std::vector<double> medians;
+    for (const auto& each : times) medians.push_back(median(each));
+    return medians;
 }
+
+// Holds the process (and the threads it starts from now on) to the first core it may run on,
+// and gives back the cores it had when it ends.
+class OneCore {
+public:
+    OneCore() {
+        CPU_ZERO(&original);
+        if (sched_getaffinity(0, sizeof original, &original) != 0) return;
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (!CPU_ISSET(cpu, &original)) continue;
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(cpu, &one);
+            if (sched_setaffinity(0, sizeof one, &one) == 0) core = cpu;
+            return;
+        }
+    }
+    OneCore(const OneCore&) = delete;
+    OneCore& operator=(const OneCore&) = delete;
+    ~OneCore() {
+        if (core >= 0) (void)sched_setaffinity(0, sizeof original, &original);
+    }
+    [[nodiscard]] int pinnedCore() const { return core; }
+
+private:
+    cpu_set_t original{};
+    int core = -1;
+};
+
+int firstCore() { return OneCore().pinnedCore(); }
 
 long statusKib(const char* field) {
     std::ifstream status("/proc/self/status");
@@ -151,27 +137,119 @@ long statusKib(const char* field) {
     return -1;
 }
 
-// Peak resident memory that one decode adds, measured in a fresh process (this program run
-// with --peak), whose high-water mark starts from a small image: the peak minus the resident
-// size just before the decode.
-long peakKib(const std::string& self, const std::string& decoder, const std::string& jpegPath) {
-    const std::string command = self + " --peak " + decoder + " " + jpegPath;
+std::string firstLineOf(const std::string& command) {
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    long added = -1;
-    if (std::fscanf(pipe, "%ld", &added) != 1) added = -1;
+    if (pipe == nullptr) return {};
+    char line[256] = {};
+    if (std::fgets(line, sizeof line, pipe) == nullptr) line[0] = '\0';
     pclose(pipe);
-    return added;
+    return line;
 }
 
-int measurePeak(const std::string& decoder, const std::string& jpegPath) {
-    const Bytes jpeg = readFile(jpegPath);
+// Peak resident memory that one decode adds, in KiB, measured in a fresh process (this program
+// run with --peak), whose high-water mark starts from a small image: the peak minus the
+// resident size just before the decode.
+long peakKib(const std::string& self, Decoder decoder, const std::string& jpegPath) {
+    const std::string line = firstLineOf("'" + self + "' --peak " + decoderName(decoder) + " '" + jpegPath + "'");
+    return line.empty() ? -1 : std::atol(line.c_str());
+}
+
+int measurePeak(Decoder decoder, const std::string& jpegPath) {
+    const PaddedJpeg jpeg(readFile(jpegPath));
     const long before = statusKib("VmRSS:");
-    const bool ok = decoder == "ours" ? decodeOurs(jpeg) : decodeTurbo(jpeg);
+    const bool ok = decode(decoder, jpeg);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%ld\n", ok ? usage.ru_maxrss - before : -1);
     return 0;
+}
+
+// One decode with callgrind's instrumentation on around it alone (this program run with --once
+// under valgrind --instr-atstart=no): the count leaves out start-up and reading the file.
+int decodeOnce(Decoder decoder, const std::string& jpegPath) {
+    const PaddedJpeg jpeg(readFile(jpegPath));
+#if VISTELLO_BENCH_CALLGRIND
+    CALLGRIND_START_INSTRUMENTATION;
+#endif
+    const bool ok = decode(decoder, jpeg);
+#if VISTELLO_BENCH_CALLGRIND
+    CALLGRIND_STOP_INSTRUMENTATION;
+#endif
+    return ok ? 0 : 1;
+}
+
+bool callgrindAvailable() { return VISTELLO_BENCH_CALLGRIND && std::system("valgrind --version >/dev/null 2>&1") == 0; }
+
+// Instructions per pixel of one decode under callgrind, all threads of the decode summed
+// (callgrind counts every thread into one total unless told to keep them apart); -1 on failure.
+double instructionsPerPixel(const std::string& self, Decoder decoder, const Picture& picture) {
+    const std::string out = std::filesystem::temp_directory_path().string() + "/vistello_bench_callgrind_" + std::to_string(getpid());
+    const std::string command = "valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file='" + out + "' '" + self + "' --once " +
+                                decoderName(decoder) + " '" + picture.path + "' >/dev/null 2>&1";
+    double result = -1;
+    if (std::system(command.c_str()) == 0) {
+        std::ifstream counts(out);
+        std::string line;
+        while (std::getline(counts, line)) {
+            // "totals:" holds the count of the whole run ("summary:" may stay 0 when the
+            // instrumentation was switched on by the program).
+            if (line.rfind("totals:", 0) == 0) {
+                result = std::atof(line.c_str() + 7) / (double(picture.width) * picture.height);
+                break;
+            }
+        }
+    }
+    std::filesystem::remove(out);
+    return result;
+}
+
+std::string cell(double value, const char* format) {
+    if (value < 0) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+struct Row {
+    std::vector<std::string> cells;
+    void add(const std::string& text) { cells.push_back(text); }
+    void print(const std::vector<int>& widths) const {
+        std::printf("|");
+        for (size_t i = 0; i < cells.size(); ++i) std::printf(" %*s |", i == 0 ? -widths[i] : widths[i], cells[i].c_str());
+        std::printf("\n");
+    }
+};
+
+// MP/s of each decoder and ours ÷ each of the others (their time ÷ ours: above 1 where ours is faster).
+void addSpeeds(Row& row, const std::vector<double>& seconds, double megapixels) {
+    for (size_t i = 0; i < seconds.size(); ++i) {
+        row.add(cell(seconds[i] > 0 ? megapixels / seconds[i] : -1, "%.1f"));
+        if (i > 0) row.add(cell(seconds[0] > 0 && seconds[i] > 0 ? seconds[i] / seconds[0] : -1, "%.2f"));
+    }
+}
+
+void printLegend(const std::vector<Decoder>& decoders, bool instructions) {
+    std::printf("MP/s: median of the rounds; ours/X: ours ÷ decoder X (its time ÷ ours, above 1 where ours is faster);\n");
+    std::printf("1 core: the same with the process held to one core; peak: MiB that one decode adds (fresh process)%s\n",
+                instructions ? ";\nIr/px: instructions per pixel of one decode under callgrind, all threads" : "");
+    std::printf("decoders: ours, libjpeg-turbo (turbo)%s\n\n", decoders.size() > 2 ? ", FFmpeg (ffmpeg: mjpeg + swscale to BGR24)" : "");
+}
+
+Row headerRow(const std::vector<Decoder>& decoders, bool instructions) {
+    Row row;
+    row.add("picture");
+    row.add("KiB");
+    for (const char* prefix : {"", "1 core "}) {
+        for (size_t i = 0; i < decoders.size(); ++i) {
+            row.add(std::string(prefix) + decoderName(decoders[i]));
+            if (i > 0) row.add(std::string(prefix) + "ours/" + decoderName(decoders[i]));
+        }
+    }
+    for (const Decoder decoder : decoders) row.add(std::string("peak ") + decoderName(decoder));
+    if (instructions) {
+        for (const Decoder decoder : decoders) row.add(std::string("Ir/px ") + decoderName(decoder));
+    }
+    return row;
 }
 
 }  // namespace
@@ -182,50 +260,60 @@ int main(int argc, char** argv) {
     // Left alone, every decode after the first large progressive one would get its output
     // buffer and stores from already-touched heap memory without page faults, while the
     // pictures measured earlier pay them: the figures would depend on the order of the
-    // pictures. Fixed thresholds (glibc's starting values) give every large buffer of both
-    // decoders fresh zero pages on every decode, as a new DIB section would have.
+    // pictures. Fixed thresholds (glibc's starting values) give every large buffer of every
+    // decoder fresh zero pages on every decode, as a new DIB section would have.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-    if (argc == 4 && std::string(argv[1]) == "--peak") return measurePeak(argv[2], argv[3]);
-    const int runsLarge = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-    const std::string folder = std::filesystem::temp_directory_path().string() + "/vistello_bench_" + std::to_string(getpid());
-    std::filesystem::create_directories(folder);
-    const std::string wallpaper = argc > 2 ? argv[2] : "";
-    const bool photo = !wallpaper.empty();
-    struct Size { const char* name; uint32_t width, height; int runs; };
-    const Size sizes[] = {{"12mp", 4000, 3000, runsLarge}, {"0.5mp", 816, 612, runsLarge * 5}};
-    struct Layout { const char* name; const char* options; };
-    const Layout layouts[] = {
-        {"420_q90", "-quality 90 -sample 2x2"},
-        {"444_q90", "-quality 90 -sample 1x1"},
-        {"420_q90_progressive", "-quality 90 -sample 2x2 -progressive"},
-        {"420_q90_restart_row", "-quality 90 -sample 2x2 -restart 1"},
-    };
-    std::printf("source: %s\n", photo ? wallpaper.c_str() : "generated pattern");
-    std::printf("%-28s %11s %9s %9s %6s %10s %10s\n", "picture", "size", "ours MP/s", "turbo MP/s", "ratio", "ours KiB", "turbo KiB");
-    for (const Size& size : sizes) {
-        const std::string ppm = folder + "/" + size.name + ".ppm";
-        if (photo) {
-            if (!run("convert " + wallpaper + " -resize " + std::to_string(size.width) + "x" + std::to_string(size.height) + "! ppm:" + ppm)) return 1;
-        } else {
-            writePattern(ppm, size.width, size.height);
-        }
-        for (const Layout& layout : layouts) {
-            const std::string jpegPath = folder + "/" + size.name + "_" + layout.name + ".jpg";
-            if (!run(std::string("cjpeg ") + layout.options + " -outfile " + jpegPath + " " + ppm)) return 1;
-            const Bytes jpeg = readFile(jpegPath);
-            const double megapixels = double(size.width) * size.height / 1e6;
-            const Timings timings = medianSeconds([&] { return decodeOurs(jpeg); }, [&] { return decodeTurbo(jpeg); }, size.runs);
-            const double ours = timings.ours;
-            const double turbo = timings.turbo;
-            const long oursPeak = peakKib(argv[0], "ours", jpegPath);
-            const long turboPeak = peakKib(argv[0], "turbo", jpegPath);
-            const std::string name = std::string(size.name) + "_" + layout.name;
-            std::printf("%-28s %5ux%-5u %9.1f %9.1f %6.2f %10ld %10ld  (%zu bytes)\n", name.c_str(), size.width,
-                        size.height, megapixels / ours, megapixels / turbo, turbo / ours, oursPeak, turboPeak, jpeg.size());
-            std::fflush(stdout);
-        }
+    Decoder chosen = Decoder::ours;
+    if (argc == 4 && std::string(argv[1]) == "--peak" && decoderFromName(argv[2], chosen)) return measurePeak(chosen, argv[3]);
+    if (argc == 4 && std::string(argv[1]) == "--once" && decoderFromName(argv[2], chosen)) return decodeOnce(chosen, argv[3]);
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::fprintf(stderr, "usage: bench_decode [--runs N] [--only TEXT] [--instructions] [--source PICTURE]\n");
+        return 2;
     }
-    std::filesystem::remove_all(folder);
+    if (options.instructions && !callgrindAvailable()) {
+        std::fprintf(stderr, "bench_decode: --instructions needs valgrind (and its callgrind.h when building)\n");
+        return 2;
+    }
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const PictureSet set = makePictures(options.source, options.only);
+    const std::vector<Decoder> decoders = availableDecoders();
+    for (const std::string& source : set.sources) std::printf("source %s\n", source.c_str());
+    std::printf("cjpeg -quality 90; cached in %s\n", cacheFolder().c_str());
+    std::printf("rounds: %d for 12 MP, %d for 0.5 MP; one core: core %d of %ld online\n", options.runs, options.runs * 5, firstCore(),
+                sysconf(_SC_NPROCESSORS_ONLN));
+    printLegend(decoders, options.instructions);
+
+    const Row header = headerRow(decoders, options.instructions);
+    std::vector<int> widths;
+    for (const std::string& text : header.cells) widths.push_back(std::max(5, int(text.size())));
+    for (const Picture& picture : set.pictures) widths[0] = std::max(widths[0], int(picture.name.size()));
+    header.print(widths);
+    Row rule;
+    for (const int width : widths) rule.add(std::string(size_t(width), '-'));
+    rule.print(widths);
+    for (const Picture& picture : set.pictures) {
+        const PaddedJpeg jpeg(readFile(picture.path));
+        const double megapixels = double(picture.width) * picture.height / 1e6;
+        const int runs = picture.width * picture.height > 4'000'000 ? options.runs : options.runs * 5;
+        Row row;
+        row.add(picture.name);
+        row.add(std::to_string((jpeg.size() + 512) / 1024));
+        addSpeeds(row, medianSeconds(decoders, jpeg, runs), megapixels);
+        {
+            const OneCore pinned;
+            addSpeeds(row, medianSeconds(decoders, jpeg, runs), megapixels);
+        }
+        for (const Decoder decoder : decoders) {
+            const long kib = peakKib(self, decoder, picture.path);
+            row.add(cell(kib >= 0 ? double(kib) / 1024 : -1, "%.1f"));
+        }
+        if (options.instructions) {
+            for (const Decoder decoder : decoders) row.add(cell(instructionsPerPixel(self, decoder, picture), "%.1f"));
+        }
+        row.print(widths);
+        std::fflush(stdout);
+    }
     return 0;
 }

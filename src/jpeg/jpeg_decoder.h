@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "jpeg/jpeg_allocate.h"
+#include "common/try_allocate.h"
+#include "jpeg/jpeg_frame_header.h"
 #include "jpeg/jpeg_held_messages.h"
 #include "jpeg/jpeg_huffman_table.h"
 #include "jpeg/jpeg_idct.h"
@@ -15,13 +16,6 @@
 #include "common/message_seam.h"
 
 namespace vistello {
-
-struct FrameComponent {   // one component of the frame header, in stream order
-    uint8_t id = 0;         // Ci
-    uint8_t h = 0;          // Hi
-    uint8_t v = 0;          // Vi
-    uint8_t quantTable = 0; // Tqi
-};
 
 struct ScanComponent {    // one component of the current scan, in scan order
     uint8_t index = 0;        // 1-based position in the frame's component list
@@ -94,10 +88,8 @@ private:
     [[nodiscard]] bool readApp0();
     void skipSegment();
     [[nodiscard]] bool frameIsSupported() const;
-    [[nodiscard]] bool readU8(uint8_t& value);
-    [[nodiscard]] bool readU16(uint16_t& value);
+    // The segments are read through a CursorReader (jpeg_cursor_reader.h) at the cursor.
     [[nodiscard]] bool passedEnd() const { return cursor > length; }
-    void markPassedEnd() { cursor = length + 1; }
 
     // --- entropy decoding (jpeg_huffman.cpp, jpeg_entropy.cpp)
     [[nodiscard]] bool readHuffmanTables();

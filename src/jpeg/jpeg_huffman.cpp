@@ -1,4 +1,5 @@
 // DHT segments and the construction of the decoding tables (ITU-T T.81, B.2.4.2, C, F.2.2.3).
+#include "jpeg/jpeg_cursor_reader.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_tables.h"
 
@@ -63,13 +64,17 @@ void buildAcLookahead(HuffmanTable& table) {
     }
 }
 
+// The tables fill the segment's length exactly or the segment is refused; a length below 2
+// holds no table, and the marker search goes on right after the length field. The decoder
+// stays lenient about those two lengths as it always was: such files have always displayed.
 bool JpegDecoder::readHuffmanTables() {
+    CursorReader reader(data, length, cursor);
     uint16_t segmentLength = 0;
-    if (!readU16(segmentLength)) return false;
+    if (!reader.readU16BE(segmentLength)) return false;
     int32_t remaining = int32_t{segmentLength} - 2;
     while (remaining > 0) {
         uint8_t classAndId = 0;
-        if (!readU8(classAndId)) return false;
+        if (!reader.readU8(classAndId)) return false;
         const uint8_t tableClass = classAndId >> 4;
         const uint8_t tableId = classAndId & 15;
         if (tableClass > 1 || tableId > 3) {
@@ -79,7 +84,7 @@ bool JpegDecoder::readHuffmanTables() {
         uint8_t counts[17] = {};
         int32_t valueCount = 0;
         for (uint32_t codeLength = 1; codeLength <= 16; ++codeLength) {
-            if (!readU8(counts[codeLength])) return false;
+            if (!reader.readU8(counts[codeLength])) return false;
             valueCount += counts[codeLength];
         }
         remaining -= 17;
@@ -91,7 +96,7 @@ bool JpegDecoder::readHuffmanTables() {
         }
         uint8_t values[256];
         for (int32_t i = 0; i < valueCount; ++i) {
-            if (!readU8(values[i])) return false;
+            if (!reader.readU8(values[i])) return false;
         }
         remaining -= valueCount;
         HuffmanTable& table = tableClass == 0 ? dcTables[tableId] : acTables[tableId];

@@ -1,6 +1,10 @@
 // Marker segments of the stream: the search for SOI and for markers, the segment readers
 // (DQT, DRI, APP0, skipped segments), the frame header and the scan header (ITU-T T.81, B.2).
+#include <algorithm>
+
+#include "jpeg/jpeg_cursor_reader.h"
 #include "jpeg/jpeg_decoder.h"
+#include "jpeg/jpeg_frame_header.h"
 #include "jpeg/jpeg_marker_search.h"
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_tables.h"
@@ -8,25 +12,6 @@
 namespace vistello {
 
 JpegDecoder::JpegDecoder(MessageSeam& messageSeam) : messages(messageSeam) {}
-
-bool JpegDecoder::readU8(uint8_t& value) {
-    if (cursor >= length) {
-        markPassedEnd();
-        return false;
-    }
-    value = data[cursor++];
-    return true;
-}
-
-bool JpegDecoder::readU16(uint16_t& value) {
-    if (cursor > length || length - cursor < 2) {
-        markPassedEnd();
-        return false;
-    }
-    value = static_cast<uint16_t>(data[cursor] << 8 | data[cursor + 1]);
-    cursor += 2;
-    return true;
-}
 
 int JpegDecoder::decodeJpeg(const uint8_t* bytes, size_t byteCount, const JpegOutput& target) {
     data = bytes;
@@ -74,44 +59,50 @@ int JpegDecoder::handleMarker() {
 }
 
 void JpegDecoder::skipSegment() {
-    const size_t start = cursor;
+    CursorReader reader(data, length, cursor);
+    const uint64_t start = reader.position();
     uint16_t segmentLength = 0;
-    if (!readU16(segmentLength)) return;
+    if (!reader.readU16BE(segmentLength)) return;
     // A length below 2 points back into the length field: the search restarts from there,
     // which is still past the marker code, so it always moves on.
-    cursor = start + segmentLength;
+    reader.seek(start + segmentLength);
 }
 
 bool JpegDecoder::readApp0() {
-    const size_t start = cursor;
+    CursorReader reader(data, length, cursor);
+    const uint64_t start = reader.position();
     uint16_t segmentLength = 0;
-    if (!readU16(segmentLength)) return false;
+    if (!reader.readU16BE(segmentLength)) return false;
     // Compared unsigned on purpose: lengths 0 and 1 wrap around and are let through.
     if (static_cast<uint16_t>(segmentLength - 2) < 14) return false;
-    for (int i = 0; i < 14; ++i) {
-        uint8_t ignored = 0;
-        if (!readU8(ignored)) return false;
-    }
-    cursor = start + segmentLength;
-    return !passedEnd();
+    if (!reader.skip(14)) return false;
+    reader.seek(start + segmentLength);
+    return !reader.beyondEnd();
 }
 
 bool JpegDecoder::readRestartInterval() {
+    CursorReader reader(data, length, cursor);
     uint16_t segmentLength = 0;
-    if (!readU16(segmentLength) || segmentLength != 4) return false;
+    if (!reader.readU16BE(segmentLength) || segmentLength != 4) return false;
     uint16_t interval = 0;
-    if (!readU16(interval)) return false;
+    if (!reader.readU16BE(interval)) return false;
     restartInterval = interval;
     return true;
 }
 
+// The segment's length only says how many tables to read. A last table that runs past the end
+// the length gives is read whole, and the marker search goes on after it; a length below 2
+// holds no table. The decoder stays lenient there as it always was: such files have always
+// displayed, and refusing them or moving to where the length points would change which files
+// display and how.
 bool JpegDecoder::readQuantTables() {
+    CursorReader reader(data, length, cursor);
     uint16_t segmentLength = 0;
-    if (!readU16(segmentLength)) return false;
+    if (!reader.readU16BE(segmentLength)) return false;
     int32_t remaining = int32_t{segmentLength} - 2;
     while (remaining > 0) {
         uint8_t precisionAndId = 0;
-        if (!readU8(precisionAndId)) return false;
+        if (!reader.readU8(precisionAndId)) return false;
         const uint8_t elementPrecision = precisionAndId >> 4;
         const uint8_t tableId = precisionAndId & 15;
         if (elementPrecision > 1 || tableId > 3) {
@@ -124,71 +115,68 @@ bool JpegDecoder::readQuantTables() {
         for (uint32_t k = 0; k < 64; ++k) {
             if (elementPrecision == 0) {
                 uint8_t value = 0;
-                if (!readU8(value)) return false;
+                if (!reader.readU8(value)) return false;
                 quantisers[zigZagToNatural[k]] = value;
             } else {
                 uint16_t value = 0;
-                if (!readU16(value)) return false;
+                if (!reader.readU16BE(value)) return false;
                 quantisers[zigZagToNatural[k]] = value;
             }
         }
         for (int n = 0; n < 64; ++n) quantTables[tableId][n] = foldQuantiser(quantisers[n], idctScale[n]);
         remaining -= elementPrecision == 0 ? 65 : 129;
     }
-    return !passedEnd();
+    return !reader.beyondEnd();
 }
 
 int JpegDecoder::decodeFrame() {
-    uint16_t headerLength = 0;
-    uint8_t samplePrecision = 0;
-    uint16_t lines = 0;
-    uint16_t samplesPerLine = 0;
-    uint8_t count = 0;
-    if (!readU16(headerLength) || !readU8(samplePrecision) || !readU16(lines) || !readU16(samplesPerLine) ||
-        !readU8(count)) {
-        return 0;
+    FrameHeader header;
+    FrameHeaderRead read = FrameHeaderRead::cutShort;
+    {
+        CursorReader reader(data, length, cursor);
+        read = readFrameHeader(reader, header);
     }
-    precision = samplePrecision;
-    imageHeight = lines;
-    imageWidth = samplesPerLine;
-    componentCount = count;
-    if (samplePrecision < 2 || samplePrecision > 16 || samplesPerLine == 0 || count == 0 ||
-        int32_t{headerLength} - 8 != 3 * int32_t{count}) {
+    if (read == FrameHeaderRead::cutShort) return 0;
+    // The sizes are the decoder's from here on, even where the header is refused.
+    precision = header.precision;
+    imageHeight = header.height;
+    imageWidth = header.width;
+    componentCount = header.componentCount;
+    if (read == FrameHeaderRead::refused) {
         messages.showMessage(invalidFileText);
         return 0;
     }
-    levelShift = (1 << (samplePrecision - 1)) << 10;
-    frameMaxH = 0;
-    frameMaxV = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        uint8_t id = 0;
-        uint8_t sampling = 0;
-        uint8_t table = 0;
-        if (!readU8(id) || !readU8(sampling) || !readU8(table)) return 0;
-        components[i] = FrameComponent{id, static_cast<uint8_t>(sampling >> 4), static_cast<uint8_t>(sampling & 15), table};
-        if (components[i].h > frameMaxH) frameMaxH = components[i].h;
-        if (components[i].v > frameMaxV) frameMaxV = components[i].v;
-    }
+    if (read != FrameHeaderRead::complete) return 0;
+    levelShift = (1 << (precision - 1)) << 10;
+    frameMaxH = header.maxH;
+    frameMaxV = header.maxV;
+    std::copy_n(header.components, componentCount, components);
+    // Unusable sampling factors are refused before the first scan (frameIsSupported).
     return decodeScans();
 }
 
+// The scan header's length is read and not checked against the fields that follow: the fields
+// are read by their own counts, and the entropy-coded data starts right after them, wherever
+// the length would put it. The decoder stays lenient there on purpose: files whose length is
+// off have always decoded, and checking it now would refuse them.
 bool JpegDecoder::readScanHeader() {
+    CursorReader reader(data, length, cursor);
     uint16_t ignoredLength = 0;
     uint8_t count = 0;
-    if (!readU16(ignoredLength) || !readU8(count)) return false;
+    if (!reader.readU16BE(ignoredLength) || !reader.readU8(count)) return false;
     // Ns of 1..4 (T.81 B.2.3); anything else cannot be decoded and is refused here.
     if (count == 0 || count > 4) return false;
     uint8_t selectors[4] = {};
     for (uint32_t i = 0; i < count; ++i) {
         uint8_t tables = 0;
-        if (!readU8(selectors[i]) || !readU8(tables)) return false;
+        if (!reader.readU8(selectors[i]) || !reader.readU8(tables)) return false;
         scanComponents[i].dcTable = tables >> 4;
         scanComponents[i].acTable = tables & 15;
     }
     uint8_t start = 0;
     uint8_t end = 0;
     uint8_t approximation = 0;
-    if (!readU8(start) || !readU8(end) || !readU8(approximation)) return false;
+    if (!reader.readU8(start) || !reader.readU8(end) || !reader.readU8(approximation)) return false;
     scanComponentCount = count;
     spectralStart = start;
     spectralEnd = end;

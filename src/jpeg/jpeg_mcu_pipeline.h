@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "jpeg/jpeg_allocate.h"
+#include "common/try_allocate.h"
 #include "jpeg/jpeg_color.h"
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_output.h"

@@ -3,7 +3,7 @@
 // converted into the DIB. The stores hold 16-bit coefficients; where crafted data drives one
 // beyond 16 bits, the frame's scans are decoded again from the first one with 32-bit stores, so
 // that the arithmetic stays that of 32-bit coefficients for every input.
-#include "jpeg/jpeg_allocate.h"
+#include "common/try_allocate.h"
 #include "jpeg/jpeg_color.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_idct.h"

@@ -45,7 +45,7 @@ cannot hold is an error that names it and where it stands.
   --enclose FILE            enclose FILE under its own name (repeatable, at most 10000);
                             the names must be ones Windows can create, and differ in more
                             than letter case
-  --fit WxH|screen           scale the picture down (never up), keeping its aspect ratio,
+  --fit WxH|screen          scale the picture down (never up), keeping its aspect ratio,
                             until it fits inside W x H pixels, and pack it re-encoded as a
                             baseline JPEG; "screen" is 1600 x 900, a picture whose window
                             (frame and title bar) fits a 1920 x 1080 screen above its taskbar
