@@ -1,5 +1,7 @@
-// Differential target: the fast entropy decoder must give the same result, the same pixels
-// and the same messages as the bit-serial reference decoder, for every input.
+// Differential target: the fast entropy decoder with the widest instruction set, on one thread
+// and on two (the threaded paths forced even for small pictures), must give the same result,
+// the same pixels and the same messages as the bit-serial reference decoder with the scalar
+// transform and colour conversion on one thread and 32-bit progressive stores, for every input.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,13 +27,24 @@ struct Outcome {
     std::string messages;
 };
 
-Outcome decode(const uint8_t* data, size_t size, const vistello::FrameProbeResult& probe, vistello::EntropyPath path) {
+struct Settings {
+    vistello::EntropyPath path;
+    vistello::SimdLevel simd;
+    uint32_t threads;
+    bool narrowStores;
+};
+
+Outcome decode(const uint8_t* data, size_t size, const vistello::FrameProbeResult& probe, Settings settings) {
     Outcome outcome;
     RecordingSeam seam;
     const int32_t stride = probe.paddedWidth * 3;
     outcome.dib.assign(size_t(stride) * size_t(probe.paddedHeight), 0);
     vistello::JpegDecoder decoder(seam);
-    decoder.entropyPath = path;
+    decoder.entropyPath = settings.path;
+    decoder.simd = settings.simd;
+    decoder.threads = settings.threads;
+    decoder.threadedMinimumPixels = 0;
+    decoder.narrowCoefficientStores = settings.narrowStores;
     uint8_t* origin = outcome.dib.data() + size_t(probe.paddedHeight - 1) * size_t(stride);
     outcome.result = decoder.decodeJpeg(data, size, {origin, stride, probe.paddedWidth, probe.paddedHeight});
     outcome.messages = seam.messages;
@@ -46,8 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SilentMessages probeSeam;
     vistello::FrameProbeResult probe;
     if (!vistello::probeJpeg(data, size, probeSeam, probe) || !probeWithinPixelCap(probe)) return 0;
-    const Outcome fast = decode(data, size, probe, vistello::EntropyPath::fast);
-    const Outcome reference = decode(data, size, probe, vistello::EntropyPath::reference);
-    if (fast.result != reference.result || fast.dib != reference.dib || fast.messages != reference.messages) std::abort();
+    using vistello::EntropyPath;
+    using vistello::SimdLevel;
+    const Outcome reference = decode(data, size, probe, {EntropyPath::reference, SimdLevel::scalar, 1, false});
+    for (const uint32_t threads : {1u, 2u}) {
+        const Outcome fast = decode(data, size, probe, {EntropyPath::fast, SimdLevel::best, threads, true});
+        if (fast.result != reference.result || fast.dib != reference.dib || fast.messages != reference.messages) std::abort();
+    }
     return 0;
 }

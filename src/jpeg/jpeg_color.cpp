@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jpeg/jpeg_arith.h"
+#include "jpeg/jpeg_color_avx2.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -103,8 +104,8 @@ inline __m128i loadFour(const int32_t* values) { return _mm_loadu_si128(reinterp
 
 // The same for an MCU that lies wholly inside the DIB, eight pixels at a time.
 template <int h, int v>
-void writeWholeColourMcu(const JpegOutput& output, int64_t x, int64_t y, const int32_t* const luma[4],
-                         const ChromaOffsets& offsets) {
+void writeWholeColourMcuSse2(const JpegOutput& output, int64_t x, int64_t y, const int32_t* const luma[4],
+                             const ChromaOffsets& offsets) {
     for (int row = 0; row < 8 * v; ++row) {
         uint8_t* pixel = pixelAddress(output, x, y + row);
         const int sampleRow = (row / v) * 8;
@@ -127,10 +128,11 @@ void writeWholeColourMcu(const JpegOutput& output, int64_t x, int64_t y, const i
         }
     }
 }
-#else
+#endif
+
 // The same for an MCU that lies wholly inside the DIB: fixed trip counts.
 template <int h, int v>
-void writeWholeColourMcu(const JpegOutput& output, int64_t x, int64_t y, const int32_t* const luma[4],
+void writeWholeColourMcuScalar(const JpegOutput& output, int64_t x, int64_t y, const int32_t* const luma[4],
                          const ChromaOffsets& offsets) {
     for (int row = 0; row < 8 * v; ++row) {
         uint8_t* pixel = pixelAddress(output, x, y + row);
@@ -143,26 +145,48 @@ void writeWholeColourMcu(const JpegOutput& output, int64_t x, int64_t y, const i
         }
     }
 }
-#endif
 
 template <int h, int v>
 void writeColourShape(const JpegOutput& output, int64_t x, int64_t y, ClippedArea area, const int32_t* const luma[4],
-                      const ChromaOffsets& offsets) {
-    if (area.visibleWidth == 8 * h && area.visibleHeight == 8 * v) {
-        writeWholeColourMcu<h, v>(output, x, y, luma, offsets);
-    } else {
+                      const ChromaOffsets& offsets, SimdLevel level) {
+    if (area.visibleWidth != 8 * h || area.visibleHeight != 8 * v) {
         writeColourMcu<h, v>(output, x, y, area, luma, offsets);
+        return;
     }
+#if defined(__SSE2__)
+    if (level != SimdLevel::scalar) {
+        writeWholeColourMcuSse2<h, v>(output, x, y, luma, offsets);
+        return;
+    }
+#else
+    (void)level;
+#endif
+    writeWholeColourMcuScalar<h, v>(output, x, y, luma, offsets);
 }
 
 void writeColour(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, const int32_t* const luma[4],
-                 const ChromaOffsets& offsets) {
+                 const ChromaOffsets& offsets, SimdLevel level) {
     const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
     if (area.empty()) return;
-    if (geometry.h == 1 && geometry.v == 1) writeColourShape<1, 1>(output, x, y, area, luma, offsets);
-    else if (geometry.h == 2 && geometry.v == 1) writeColourShape<2, 1>(output, x, y, area, luma, offsets);
-    else if (geometry.h == 1 && geometry.v == 2) writeColourShape<1, 2>(output, x, y, area, luma, offsets);
-    else if (geometry.h == 2 && geometry.v == 2) writeColourShape<2, 2>(output, x, y, area, luma, offsets);
+    if (geometry.h == 1 && geometry.v == 1) writeColourShape<1, 1>(output, x, y, area, luma, offsets, level);
+    else if (geometry.h == 2 && geometry.v == 1) writeColourShape<2, 1>(output, x, y, area, luma, offsets, level);
+    else if (geometry.h == 1 && geometry.v == 2) writeColourShape<1, 2>(output, x, y, area, luma, offsets, level);
+    else if (geometry.h == 2 && geometry.v == 2) writeColourShape<2, 2>(output, x, y, area, luma, offsets, level);
+}
+
+// The AVX2 conversion takes whole MCUs; the rest go through the offsets.
+bool convertedWithAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, const int32_t* const luma[4],
+                       const int32_t cb[64], const int32_t cr[64], GreenSum sum, SimdLevel level) {
+#if defined(__x86_64__)
+    if (level != SimdLevel::avx2) return false;
+    const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
+    if (area.visibleWidth != 8 * geometry.h || area.visibleHeight != 8 * geometry.v) return false;
+    writeWholeColourMcuAvx2(output, x, y, geometry, luma, cb, cr, sum);
+    return true;
+#else
+    (void)output, (void)x, (void)y, (void)geometry, (void)luma, (void)cb, (void)cr, (void)sum, (void)level;
+    return false;
+#endif
 }
 
 inline int32_t chromaAt(const int32_t chroma[64], McuGeometry geometry, int32_t row, int32_t column) {
@@ -193,7 +217,7 @@ void writeGreyBlock(const JpegOutput& output, int64_t x, int64_t y, const int32_
 }
 
 void convertInterleavedMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
-                           const int32_t luma[][64], const int32_t cb[64], const int32_t* cr) {
+                           const int32_t luma[][64], const int32_t cb[64], const int32_t* cr, SimdLevel level) {
     if (cr == nullptr) {
         // Two components: the Cb step writes the blue bytes, and no Cr step follows.
         const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
@@ -206,10 +230,11 @@ void convertInterleavedMcu(const JpegOutput& output, int64_t x, int64_t y, McuGe
         }
         return;
     }
+    const int32_t* const blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
+    if (convertedWithAvx2(output, x, y, geometry, blocks, cb, cr, GreenSum::dividedApart, level)) return;
     ChromaOffsets offsets;
     interleavedOffsets(cb, cr, offsets);
-    const int32_t* const blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
-    writeColour(output, x, y, geometry, blocks, offsets);
+    writeColour(output, x, y, geometry, blocks, offsets, level);
 }
 
 void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
@@ -232,10 +257,11 @@ void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometr
 }
 
 void convertProgressiveMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
-                           const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64]) {
+                           const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], SimdLevel level) {
+    if (convertedWithAvx2(output, x, y, geometry, luma, cb, cr, GreenSum::dividedTogether, level)) return;
     ChromaOffsets offsets;
     progressiveOffsets(cb, cr, offsets);
-    writeColour(output, x, y, geometry, luma, offsets);
+    writeColour(output, x, y, geometry, luma, offsets, level);
 }
 
 }  // namespace vistello

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "jpeg/jpeg_output.h"
+#include "jpeg/jpeg_simd.h"
 
 namespace vistello {
 
@@ -21,9 +22,11 @@ void writeGreyBlock(const JpegOutput& output, int64_t x, int64_t y, const int32_
 
 // An interleaved MCU at (x, y). Cb sets blue and keeps Y - Cb x 352 / 1024 in the green store;
 // Cr then sets red and green from that store. Without Cr (a two-component frame) only the
-// blue bytes are written.
+// blue bytes are written. level is a usable level (usableSimdLevel); every level writes the
+// same bytes.
 void convertInterleavedMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
-                           const int32_t luma[][64], const int32_t cb[64], const int32_t* cr);
+                           const int32_t luma[][64], const int32_t cb[64], const int32_t* cr,
+                           SimdLevel level = usableSimdLevel(SimdLevel::best));
 
 // One chroma block of a scan with fewer components than the frame, applied to the pixels that
 // earlier scans wrote: each sample covers h x v pixels, and the byte just written is the
@@ -34,6 +37,7 @@ void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometr
 
 // One MCU of the progressive end stage: both green products are summed before one division.
 void convertProgressiveMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
-                           const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64]);
+                           const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64],
+                           SimdLevel level = usableSimdLevel(SimdLevel::best));
 
 }  // namespace vistello

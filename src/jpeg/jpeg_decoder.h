@@ -7,8 +7,12 @@
 
 #include "common/try_allocate.h"
 #include "jpeg/jpeg_frame_header.h"
+#include "jpeg/jpeg_held_messages.h"
 #include "jpeg/jpeg_huffman_table.h"
+#include "jpeg/jpeg_idct.h"
+#include "jpeg/jpeg_mcu_pipeline.h"
 #include "jpeg/jpeg_output.h"
+#include "jpeg/jpeg_simd.h"
 #include "common/message_seam.h"
 
 namespace vistello {
@@ -42,13 +46,23 @@ public:
     [[nodiscard]] int decodeJpeg(const uint8_t* data, size_t length, const JpegOutput& output);
 
     EntropyPath entropyPath = EntropyPath::fast;
+    SimdLevel simd = SimdLevel::best;   // the transform's and the colour conversion's
 
-    // The progressive end stage runs on two threads (halves of the MCU rows) when this is 2 or
-    // more and the frame has at least two MCU rows and endStageSplitMinimum MCUs; otherwise on
-    // the calling thread. The DIB gets the same bytes either way. With 2 or more, large
-    // coefficient stores also have their pages mapped by two threads before the first scan.
-    uint32_t endStageThreads = 2;
-    uint32_t endStageSplitMinimum = 1024;
+    // Threads of one decode: 0 is the default (the machine's cores, at most 2), 1 decodes on the
+    // calling thread alone, 2 or more use one helper thread. With a helper, frames of at least
+    // threadedMinimumPixels pixels (and two MCU rows) are decoded on both: baseline frames transform
+    // and convert on the helper while the calling thread decodes the entropy-coded data, the
+    // progressive end stage splits the MCU rows, and large coefficient stores have their pages
+    // mapped by both threads before the first scan. The DIB, the result and the messages are
+    // the same whatever the threads; a helper that cannot start leaves the work to one thread.
+    uint32_t threads = 0;
+    // Below it a helper's start and hand-overs cost more than it gains, above all on a busy machine.
+    uint64_t threadedMinimumPixels = uint64_t(1) << 21;
+
+    // Progressive frames keep 16-bit coefficients; where crafted data drives one beyond 16 bits
+    // the frame is decoded again with 32-bit stores, the arithmetic of every decode. false keeps
+    // 32-bit stores from the start. The same bytes, result and messages either way.
+    bool narrowCoefficientStores = true;
 
     // From the frame header (0 until one was read).
     uint32_t imageWidth = 0;
@@ -88,31 +102,33 @@ private:
     void resetBitReader();
     void findEntropyEnd();
     [[nodiscard]] bool fastPathAllowed() const;
-    void refillFast();
-    [[nodiscard]] bool decodeSymbolFast(const HuffmanTable* table, uint32_t& symbol);
-    [[nodiscard]] uint32_t takeBitsFast(uint32_t count);
-    template <bool fast> [[nodiscard]] bool symbolFrom(const HuffmanTable* table, uint32_t& symbol);
-    template <bool fast> [[nodiscard]] bool bitsFrom(uint32_t count, uint32_t& value);
-    template <bool fast> [[nodiscard]] int refinementBitFrom();
-    template <bool fast> [[nodiscard]] bool decodeBlockWith(ScanComponent& component, int32_t block[64]);
-    template <bool fast> [[nodiscard]] bool decodeDcFirstWith(ScanComponent& component, int32_t block[64]);
-    template <bool fast> [[nodiscard]] bool decodeDcRefineWith(int32_t block[64]);
-    template <bool fast> [[nodiscard]] bool decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun);
-    template <bool fast> [[nodiscard]] bool decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun);
-    template <bool fast> [[nodiscard]] bool refineWith(int32_t& coefficient);
+    struct WindowBits;   // the fast path's bits (jpeg_entropy.cpp)
+    struct SerialBits;   // the reference path's bits
+    template <class Bits> [[nodiscard]] bool decodeBlockWith(Bits& bits, ScanComponent& component, int32_t block[64]);
+    // Progressive blocks in a store of int16_t or int32_t coefficients.
+    template <typename C> void storeCoefficient(C& slot, int32_t value);
+    template <class Bits, typename C> [[nodiscard]] bool decodeDcFirstWith(Bits& bits, ScanComponent& component, C* block);
+    template <class Bits, typename C> [[nodiscard]] bool decodeDcRefineWith(Bits& bits, C* block);
+    template <class Bits, typename C> [[nodiscard]] bool decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun);
+    template <class Bits, typename C> [[nodiscard]] bool decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun);
+    template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
-    [[nodiscard]] bool decodeAcRefineFast(int32_t block[64], uint32_t& endOfBandRun);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
-    [[nodiscard]] bool decodeDcFirst(ScanComponent& component, int32_t block[64]);
-    [[nodiscard]] bool decodeDcRefine(int32_t block[64]);
-    [[nodiscard]] bool decodeAcFirst(int32_t block[64], uint32_t& endOfBandRun);
-    [[nodiscard]] bool decodeAcRefine(int32_t block[64], uint32_t& endOfBandRun);
+    [[nodiscard]] bool decodeBlockNearMarker(ScanComponent& component, int32_t block[64]);
+    template <typename C> [[nodiscard]] bool decodeDcFirst(ScanComponent& component, C* block);
+    template <typename C> [[nodiscard]] bool decodeDcRefine(C* block);
+    template <typename C> [[nodiscard]] bool decodeAcFirst(C* block, uint32_t& endOfBandRun);
+    template <typename C> [[nodiscard]] bool decodeAcRefine(C* block, uint32_t& endOfBandRun);
     [[nodiscard]] const HuffmanTable* dcTableOf(const ScanComponent& component) const;
     [[nodiscard]] const HuffmanTable* acTableOf(const ScanComponent& component) const;
 
     // --- driver (jpeg_driver.cpp)
     [[nodiscard]] int decodeScans();
     [[nodiscard]] bool decodeBaselineScan();
+    [[nodiscard]] bool decodeBaselineScanMcus();
+    [[nodiscard]] bool scanCanBeQueued() const;
+    [[nodiscard]] McuDrawing drawingOfScan() const;
+    [[nodiscard]] bool decodeQueuedMcu(int64_t x, int64_t y);
     [[nodiscard]] bool decodeRestartScan();
     [[nodiscard]] bool decodeRun(uint32_t count);
     [[nodiscard]] bool decodeComponentRun(uint32_t count);
@@ -121,20 +137,31 @@ private:
     [[nodiscard]] bool decodeComponentMcu(int64_t x, int64_t y);
     void mcuPosition(int64_t& x, int64_t& y) const;
 
+    // The threads a decode may use: the setting, 0 resolved to the machine's cores (1 or 2).
+    [[nodiscard]] uint32_t threadsInUse() const;
+    void chooseKernels();
+
     // --- progressive (jpeg_progressive.cpp)
     [[nodiscard]] int decodeProgressive();
-    [[nodiscard]] bool allocateStores();
-    void prefaultStores();
-    [[nodiscard]] bool decodeProgressiveScan();
-    [[nodiscard]] bool decodeDcScan();
-    [[nodiscard]] bool decodeAcScan();
+    template <typename C> [[nodiscard]] int decodeProgressiveScans();
+    template <typename C> [[nodiscard]] bool allocateStores();
+    template <typename C> void prefaultStores();
+    template <typename C> [[nodiscard]] bool decodeProgressiveScan();
+    template <typename C> [[nodiscard]] bool decodeDcScan();
+    template <typename C> [[nodiscard]] bool decodeAcScan();
     [[nodiscard]] bool extraBlockFlag() const;
-    [[nodiscard]] int32_t* storeBlock(uint8_t componentIndex, size_t blockIndex);
+    template <typename C> [[nodiscard]] C* storeBlock(uint8_t componentIndex, size_t blockIndex);
     [[nodiscard]] bool nextProgressiveScan(bool& endOfImage);
-    void finishProgressive();
-    void finishMcuRows(uint32_t firstRow, uint32_t endRow) const;
+    template <typename C> void finishProgressive();
+    template <typename C> void finishMcuRows(uint32_t firstRow, uint32_t endRow);
+    struct ProgressiveStart;
+    void saveProgressiveStart(ProgressiveStart& start) const;
+    void restoreProgressiveStart(const ProgressiveStart& start);
+    void releaseStores();
 
-    MessageSeam& messages;
+    HeldMessages messages;
+    TransformFunction transform = transformBlockScalar;   // chosen from simd for each frame
+    SimdLevel simdInUse = SimdLevel::scalar;
     const uint8_t* data = nullptr;
     size_t length = 0;        // dataEnd = data + length
     size_t cursor = 0;        // read position; cursor > length means "passed the end"
@@ -175,8 +202,14 @@ private:
     bool frameRead = false;
     alignas(16) int32_t chromaBlocks[2][64]{};
 
-    // Progressive coefficient stores (one per component position, 64 coefficients per block).
+    // The helper thread of the current scan, where it draws the scan's MCUs (null otherwise).
+    std::unique_ptr<McuPipeline> pipeline;
+
+    // Progressive coefficient stores (one per component position, 64 coefficients per block):
+    // 16-bit ones while every coefficient fits, 32-bit ones for the frame's second decode.
+    ZeroedArray<int16_t> narrowStores[3];
     ZeroedArray<int32_t> stores[3];
+    bool coefficientOverflow = false;   // a coefficient left 16 bits in a narrow store
     size_t storeBlocks[3]{};
     size_t storeRowBlocks = 0;   // blocks per row of store 1
     uint32_t scanCount = 0;

@@ -5,9 +5,24 @@
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_tables.h"
 
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
 namespace vistello {
 
+uint32_t JpegDecoder::threadsInUse() const {
+    if (threads != 0) return threads;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+}
+
+void JpegDecoder::chooseKernels() {
+    simdInUse = usableSimdLevel(simd);
+    transform = transformFor(simdInUse);
+}
+
 int JpegDecoder::decodeScans() {
+    chooseKernels();
     if (!findMarker()) return 0;
     for (;;) {
         const uint8_t code = data[cursor];
@@ -30,8 +45,53 @@ int JpegDecoder::decodeScans() {
     }
 }
 
+// Large scans that hold every component in frame order are drawn by the helper thread while
+// this thread decodes them. Only the last scan of the data qualifies (no SOS marker follows
+// it): the one-thread path of any later scan may read the MCU workspace or the DIB that this
+// scan left, and the queued path leaves neither as the one-thread path would at each MCU.
+bool JpegDecoder::scanCanBeQueued() const {
+    const uint64_t pixels = uint64_t{imageWidth} * imageHeight;
+    if (scanComponentCount != componentCount || threadsInUse() < 2 || mcuRows < 2 || pixels < threadedMinimumPixels) return false;
+    for (uint32_t i = 0; i < scanComponentCount; ++i) {
+        if (scanComponents[i].index != i + 1) return false;
+    }
+    for (size_t position = cursor; position + 1 < length;) {
+        const void* fill = std::memchr(data + position, markerFill, length - 1 - position);
+        if (fill == nullptr) break;
+        position = static_cast<size_t>(static_cast<const uint8_t*>(fill) - data) + 1;
+        if (data[position] == markerSos) return false;
+    }
+    return true;
+}
+
+McuDrawing JpegDecoder::drawingOfScan() const {
+    McuDrawing drawing;
+    drawing.output = output;
+    drawing.geometry = McuGeometry{scanMaxH, scanMaxV};
+    drawing.transform = transform;
+    drawing.level = simdInUse;
+    drawing.levelShift = levelShift;
+    drawing.lumaBlocks = scanComponents[0].blocksPerMcu;
+    drawing.chromaComponents = scanComponentCount - 1u;
+    drawing.lumaQuant = quantTables[scanComponents[0].quantTable];
+    for (uint32_t i = 1; i < scanComponentCount; ++i) drawing.chromaQuant[i - 1] = quantTables[scanComponents[i].quantTable];
+    return drawing;
+}
+
 bool JpegDecoder::decodeBaselineScan() {
     restartCount = 0;
+    if (scanCanBeQueued()) {
+        uint32_t blocksPerMcu = 0;
+        for (uint32_t i = 0; i < scanComponentCount; ++i) blocksPerMcu += scanComponents[i].blocksPerMcu;
+        pipeline = McuPipeline::start(blocksPerMcu);
+        if (pipeline) pipeline->setDrawing(drawingOfScan());
+    }
+    const bool decoded = decodeBaselineScanMcus();
+    pipeline.reset();   // every queued MCU is drawn before the scan ends
+    return decoded;
+}
+
+bool JpegDecoder::decodeBaselineScanMcus() {
     if (restartInterval != 0) return decodeRestartScan();
     if (scanComponentCount == componentCount) return decodeRun(totalMcus);
     return decodeComponentRun(totalMcus);
@@ -52,7 +112,8 @@ bool JpegDecoder::decodeMcus(uint32_t count) {
         int64_t x = 0;
         int64_t y = 0;
         mcuPosition(x, y);
-        if (!(interleaved ? decodeMcu(x, y) : decodeComponentMcu(x, y))) return false;
+        const bool decoded = !interleaved ? decodeComponentMcu(x, y) : pipeline ? decodeQueuedMcu(x, y) : decodeMcu(x, y);
+        if (!decoded) return false;
     }
     return true;
 }
@@ -94,14 +155,30 @@ bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
     const ScanComponent& luma = scanComponents[0];
     const McuGeometry geometry{scanMaxH, scanMaxV};
     if (clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v).empty()) return true;
-    for (uint32_t b = 0; b < luma.blocksPerMcu; ++b) transformBlock(blockWorkspace[b], quantTables[luma.quantTable], levelShift);
+    for (uint32_t b = 0; b < luma.blocksPerMcu; ++b) transform(blockWorkspace[b], quantTables[luma.quantTable], levelShift);
     if (scanComponentCount == 1) {
         writeGreyBlock(output, x, y, blockWorkspace[0]);
         return true;
     }
-    for (uint32_t i = 1; i < scanComponentCount; ++i) transformBlock(chromaBlocks[i - 1], quantTables[scanComponents[i].quantTable], 0);
+    for (uint32_t i = 1; i < scanComponentCount; ++i) transform(chromaBlocks[i - 1], quantTables[scanComponents[i].quantTable], 0);
     convertInterleavedMcu(output, x, y, geometry, blockWorkspace, chromaBlocks[0],
-                          scanComponentCount == 3 ? chromaBlocks[1] : nullptr);
+                          scanComponentCount == 3 ? chromaBlocks[1] : nullptr, simdInUse);
+    return true;
+}
+
+// An MCU of a queued scan: its blocks go into the pipeline's ring, first component first, and
+// the helper draws it once it is complete and inside the DIB.
+bool JpegDecoder::decodeQueuedMcu(int64_t x, int64_t y) {
+    int32_t (*blocks)[64] = pipeline->nextBlocks();
+    for (uint32_t i = 0; i < scanComponentCount; ++i) {
+        ScanComponent& component = scanComponents[i];
+        currentDcTable = dcTableOf(component);
+        currentAcTable = acTableOf(component);
+        for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
+            if (!decodeBlockAny(component, *blocks++)) return false;
+        }
+    }
+    if (!clipArea(output, x, y, 8 * scanMaxH, 8 * scanMaxV).empty()) pipeline->commit(x, y);
     return true;
 }
 
@@ -124,13 +201,13 @@ bool JpegDecoder::decodeComponentMcu(int64_t x, int64_t y) {
         const int32_t* quantTable = quantTables[component.quantTable];
         if (component.index == 1) {
             for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
-                transformBlock(blockWorkspace[b], quantTable, levelShift);
+                transform(blockWorkspace[b], quantTable, levelShift);
                 writeGreyBlock(output, x + 8 * (b % component.h), y + 8 * (b / component.h), blockWorkspace[b]);
             }
             continue;
         }
         int32_t* block = chromaBlocks[i < 2 ? i : 1];
-        transformBlock(block, quantTable, 0);
+        transform(block, quantTable, 0);
         applyChromaBlock(output, x, y, geometry, block,
                          component.index == 2 ? ChromaKind::blueDifference : ChromaKind::redDifference);
     }

@@ -3,12 +3,14 @@
 //
 // Two bit-level paths share the block logic. The reference path reads one byte at a time,
 // only when a bit is needed, and walks the code lengths one bit at a time. The fast path keeps
-// up to 64 bits buffered and finds codes of up to 9 bits with one table look-up. It runs only
-// while more data bytes lie before the next marker (or the end of the data) than a block can
-// consume, so it never meets the end of the entropy-coded data: every failure that depends on
-// where the data ends happens on the reference path. Both paths give the same symbols, values
-// and failures for every input; the fast one may have read a few bytes further, never past the
-// marker, so the marker search after a run finds the same marker.
+// up to 64 bits buffered and finds codes of up to 10 bits with one table look-up
+// (lookUpSymbol, its one primitive for symbols). It runs while more data bytes lie before the
+// next marker (or the end of the data) than a block can consume, so it never meets the end of
+// the entropy-coded data; closer to the marker, sequential blocks still run on it and are
+// decoded again on the reference path when they took bits beyond the data, so every failure
+// that depends on where the data ends happens on the reference path. Both paths give the same
+// symbols, values and failures for every input; the fast one may have read a few bytes
+// further, never past the marker, so the marker search after a run finds the same marker.
 #include <cstring>
 
 #include "jpeg/jpeg_arith.h"
@@ -124,9 +126,9 @@ bool JpegDecoder::decodeSymbol(uint32_t& symbol) {
     return true;
 }
 
-// ---- fast path
+// ---- the two bit sources of the block decoders
 
-// The fast primitives sit in the innermost loops; inlining them keeps the bit buffer in
+// The fast primitives sit in the innermost loops; inlining them keeps the bit window in
 // registers.
 #define VISTELLO_ALWAYS_INLINE __attribute__((always_inline)) inline
 
@@ -147,93 +149,109 @@ static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t l
     }
 }
 
-VISTELLO_ALWAYS_INLINE void JpegDecoder::refillFast() { refillBitBuffer(data, length, cursor, bitBuffer, bitsLeft); }
-
-// Refills below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are
-// already buffered.
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeSymbolFast(const HuffmanTable* table, uint32_t& symbol) {
-    if (table == nullptr || !table->defined) return false;
-    if (bitsLeft < 32) refillFast();
-    const uint32_t entry = table->lookahead[bitBuffer >> (64 - lookaheadBits)];
-    if (entry != 0) {
-        const uint32_t codeLength = entry >> 8;
-        bitBuffer <<= codeLength;
-        bitsLeft -= codeLength;
-        symbol = entry & 0xFF;
+// The fast path's bit window: the decoder's bit buffer, its count and the read position in local
+// variables for the length of one block, written back when the window closes. The refill never
+// passes a marker; where no data byte is left the window reads zero bits (see
+// decodeBlockNearMarker). Symbols refill
+// below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are buffered.
+struct JpegDecoder::WindowBits {
+    static constexpr bool combinedAcLookup = true;
+    explicit WindowBits(JpegDecoder& owner)
+        : decoder(owner), buffer(owner.bitBuffer), count(owner.bitsLeft), position(owner.cursor) {}
+    WindowBits(const WindowBits&) = delete;
+    WindowBits& operator=(const WindowBits&) = delete;
+    ~WindowBits() {
+        decoder.bitBuffer = buffer;
+        decoder.bitsLeft = count;
+        decoder.cursor = position;
+    }
+    VISTELLO_ALWAYS_INLINE void refill() { refillBitBuffer(decoder.data, decoder.length, position, buffer, count); }
+    VISTELLO_ALWAYS_INLINE void skip(uint32_t bits) {
+        buffer <<= bits;
+        count -= bits;
+    }
+    VISTELLO_ALWAYS_INLINE bool symbol(const HuffmanTable* table, uint32_t& result) {
+        if (table == nullptr || !table->defined) return false;
+        if (count < 32) refill();
+        uint32_t codeLength = 0;
+        if (!lookUpSymbol(*table, buffer, codeLength, result)) return false;
+        skip(codeLength);
         return true;
     }
-    for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16; ++codeLength) {
-        const int32_t code = static_cast<int32_t>(bitBuffer >> (64 - codeLength));
-        if (code > table->maxCode[codeLength]) continue;
-        bitBuffer <<= codeLength;
-        bitsLeft -= codeLength;
-        symbol = table->values[table->valPtr[codeLength] + static_cast<uint32_t>(code - table->minCode[codeLength])];
+    VISTELLO_ALWAYS_INLINE bool take(uint32_t bits, uint32_t& value) {
+        value = 0;
+        if (bits == 0) return true;
+        if (count < bits) refill();
+        value = static_cast<uint32_t>(buffer >> (64 - bits));
+        skip(bits);
         return true;
     }
-    return false;
-}
-
-VISTELLO_ALWAYS_INLINE uint32_t JpegDecoder::takeBitsFast(uint32_t count) {
-    if (count == 0) return 0;
-    if (bitsLeft < count) refillFast();
-    const uint32_t value = static_cast<uint32_t>(bitBuffer >> (64 - count));
-    bitBuffer <<= count;
-    bitsLeft -= count;
-    return value;
-}
-
-// ---- the two paths behind one interface for the block decoders
-
-template <bool fast>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::symbolFrom(const HuffmanTable* table, uint32_t& symbol) {
-    if constexpr (fast) {
-        return decodeSymbolFast(table, symbol);
-    } else {
-        activeTable = table;
-        return decodeSymbol(symbol);
+    VISTELLO_ALWAYS_INLINE int bit() {
+        if (count < 1) refill();
+        const int value = static_cast<int>(buffer >> 63);
+        skip(1);
+        return value;
     }
-}
-
-template <bool fast>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::bitsFrom(uint32_t count, uint32_t& value) {
-    if constexpr (fast) {
-        value = takeBitsFast(count);
-        return true;
-    } else {
-        return receiveBits(count, value);
+    // The AC entry of the next bits (refilled below 32), for a defined table.
+    VISTELLO_ALWAYS_INLINE AcLookaheadEntry combinedAc(const HuffmanTable& table) {
+        if (count < 32) refill();
+        return table.acLookahead[buffer >> (64 - lookaheadBits)];
     }
-}
 
-template <bool fast>
-VISTELLO_ALWAYS_INLINE int JpegDecoder::refinementBitFrom() {
-    if constexpr (fast) {
-        return static_cast<int>(takeBitsFast(1));
-    } else {
-        return readRefinementBit();
+    JpegDecoder& decoder;
+    uint64_t buffer;
+    uint64_t count;
+    size_t position;
+};
+
+// The reference path: T.81's bit-serial procedures on the decoder's state.
+struct JpegDecoder::SerialBits {
+    static constexpr bool combinedAcLookup = false;
+    bool symbol(const HuffmanTable* table, uint32_t& result) {
+        decoder.activeTable = table;
+        return decoder.decodeSymbol(result);
     }
-}
+    bool take(uint32_t bits, uint32_t& value) { return decoder.receiveBits(bits, value); }
+    int bit() { return decoder.readRefinementBit(); }
+    AcLookaheadEntry combinedAc(const HuffmanTable&) { return {}; }
+
+    JpegDecoder& decoder;
+};
 
 // ---- sequential blocks
 
-template <bool fast>
-bool JpegDecoder::decodeBlockWith(ScanComponent& component, int32_t block[64]) {
+// One block of a sequential scan. With the bit window, an AC code whose value bits fit in the
+// lookahead is taken with its value in one step; the symbols and values are the same.
+template <class Bits>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeBlockWith(Bits& bits, ScanComponent& component, int32_t block[64]) {
     // Cleared first, so every position the transform reads holds a decoded value or zero.
     std::memset(block, 0, 64 * sizeof(int32_t));
+    const HuffmanTable* acTable = currentAcTable;
     uint32_t category = 0;
-    if (!symbolFrom<fast>(currentDcTable, category) || category > maxDcCategory) return false;
-    uint32_t bits = 0;
-    if (!bitsFrom<fast>(category, bits)) return false;
-    component.dcPredictor = wrapAdd(component.dcPredictor, extend(bits, category));
+    if (!bits.symbol(currentDcTable, category) || category > maxDcCategory) return false;
+    uint32_t value = 0;
+    if (!bits.take(category, value)) return false;
+    component.dcPredictor = wrapAdd(component.dcPredictor, extend(value, category));
     block[0] = component.dcPredictor;
     for (uint32_t k = 1; k < 64;) {
+        if constexpr (Bits::combinedAcLookup) {
+            const AcLookaheadEntry combined = bits.combinedAc(*acTable);
+            if (combined.bitsUsed != 0) {
+                k += combined.run;
+                block[zigZagToNatural[k]] = combined.value;
+                ++k;
+                bits.skip(combined.bitsUsed);
+                continue;
+            }
+        }
         uint32_t runSize = 0;
-        if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+        if (!bits.symbol(acTable, runSize)) return false;
         const uint32_t run = runSize >> 4;
         const uint32_t size = runSize & 15;
         if (size != 0) {
             k += run;   // k <= 63 + 15: the extended zig-zag table maps it to 63
-            if (!bitsFrom<fast>(size, bits)) return false;
-            block[zigZagToNatural[k]] = extend(bits, size);
+            if (!bits.take(size, value)) return false;
+            block[zigZagToNatural[k]] = extend(value, size);
             ++k;
         } else if (run == 15) {
             k += 16;    // ZRL
@@ -245,286 +263,217 @@ bool JpegDecoder::decodeBlockWith(ScanComponent& component, int32_t block[64]) {
 }
 
 bool JpegDecoder::decodeBlock(ScanComponent& component, int32_t block[64]) {
-    return decodeBlockWith<false>(component, block);
+    SerialBits bits{*this};
+    return decodeBlockWith(bits, component, block);
 }
 
-// The sequential block decoder of the fast path, written out with the bit buffer in local
-// variables and with the AC look-up that yields run and value in one step. Same results as
-// decodeBlockWith, symbol by symbol.
 bool JpegDecoder::decodeBlockFast(ScanComponent& component, int32_t block[64]) {
-    const HuffmanTable* dcTable = currentDcTable;
+    // The combined AC look-up needs a defined table; without one the block fails on the
+    // reference path as it would here.
     const HuffmanTable* acTable = currentAcTable;
-    if (dcTable == nullptr || !dcTable->defined || acTable == nullptr || !acTable->defined) {
-        return decodeBlockWith<false>(component, block);
-    }
-    std::memset(block, 0, 64 * sizeof(int32_t));
-    uint64_t buffer = bitBuffer;
-    uint64_t count = bitsLeft;
-    size_t position = cursor;
-    const auto refill = [&] { refillBitBuffer(data, length, position, buffer, count); };
-    const auto take = [&](uint32_t bits) {
-        const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
-        buffer <<= bits;
-        count -= bits;
-        return value;
-    };
-    // A symbol of up to 16 bits; false where no code matches.
-    const auto symbol = [&](const HuffmanTable& table, uint32_t& result) {
-        const uint32_t entry = table.lookahead[buffer >> (64 - lookaheadBits)];
-        if (entry != 0) {
-            take(entry >> 8);
-            result = entry & 0xFF;
-            return true;
-        }
-        for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16; ++codeLength) {
-            const int32_t code = static_cast<int32_t>(buffer >> (64 - codeLength));
-            if (code > table.maxCode[codeLength]) continue;
-            take(codeLength);
-            result = table.values[table.valPtr[codeLength] + static_cast<uint32_t>(code - table.minCode[codeLength])];
-            return true;
-        }
-        return false;
-    };
-    const auto finish = [&](bool result) {
-        bitBuffer = buffer;
-        bitsLeft = count;
-        cursor = position;
-        return result;
-    };
-
-    refill();
-    uint32_t category = 0;
-    if (!symbol(*dcTable, category) || category > maxDcCategory) return finish(false);
-    component.dcPredictor = wrapAdd(component.dcPredictor, extend(take(category), category));
-    block[0] = component.dcPredictor;
-    for (uint32_t k = 1; k < 64;) {
-        if (count < 32) refill();
-        const uint32_t combined = acTable->acLookahead[buffer >> (64 - lookaheadBits)];
-        if (combined != 0) {
-            k += (combined >> 8) & 15;
-            block[zigZagToNatural[k]] = static_cast<int16_t>(combined >> 16);
-            ++k;
-            take(combined & 0xFF);
-            continue;
-        }
-        uint32_t runSize = 0;
-        if (!symbol(*acTable, runSize)) return finish(false);
-        const uint32_t run = runSize >> 4;
-        const uint32_t size = runSize & 15;
-        if (size != 0) {
-            k += run;
-            block[zigZagToNatural[k]] = extend(take(size), size);
-            ++k;
-        } else if (run == 15) {
-            k += 16;
-        } else {
-            break;
-        }
-    }
-    return finish(true);
+    if (acTable == nullptr || !acTable->defined) return decodeBlock(component, block);
+    WindowBits bits(*this);
+    return decodeBlockWith(bits, component, block);
 }
 
 bool JpegDecoder::decodeBlockAny(ScanComponent& component, int32_t block[64]) {
-    return fastPathAllowed() ? decodeBlockFast(component, block) : decodeBlock(component, block);
+    if (fastPathAllowed()) return decodeBlockFast(component, block);
+    if (entropyPath != EntropyPath::fast) return decodeBlock(component, block);
+    return decodeBlockNearMarker(component, block);
+}
+
+// Close to the marker the window may run out of data: its refill stops there and it goes on
+// with zero bits, and its count wraps below zero once it hands out more bits than the data held.
+// A block that took no bit beyond the data decoded exactly what the reference path decodes
+// (each code length is decided by that many bits, all of them data); otherwise the block is
+// decoded again on the reference path from where it began, which meets the end of the data as
+// T.81 does. A block that failed within the data fails on both paths.
+bool JpegDecoder::decodeBlockNearMarker(ScanComponent& component, int32_t block[64]) {
+    const HuffmanTable* acTable = currentAcTable;
+    if (acTable == nullptr || !acTable->defined) return decodeBlock(component, block);
+    const uint64_t startBuffer = bitBuffer;
+    const uint64_t startCount = bitsLeft;
+    const size_t startCursor = cursor;
+    const int32_t startPredictor = component.dcPredictor;
+    bool decoded = false;
+    uint64_t countAfter = 0;
+    {
+        WindowBits bits(*this);
+        decoded = decodeBlockWith(bits, component, block);
+        countAfter = bits.count;
+    }
+    if (countAfter <= 64) return decoded;
+    bitBuffer = startBuffer;
+    bitsLeft = startCount;
+    cursor = startCursor;
+    component.dcPredictor = startPredictor;
+    return decodeBlock(component, block);
 }
 
 // ---- progressive blocks (T.81 G.1.2)
 
-template <bool fast>
-bool JpegDecoder::decodeDcFirstWith(ScanComponent& component, int32_t block[64]) {
+// Every value is computed in 32-bit arithmetic; a 16-bit store that cannot hold it flags the
+// frame for its decode with 32-bit stores.
+template <typename C>
+VISTELLO_ALWAYS_INLINE void JpegDecoder::storeCoefficient(C& slot, int32_t value) {
+    if constexpr (sizeof(C) < sizeof(int32_t)) {
+        if (value != static_cast<C>(value)) coefficientOverflow = true;
+    }
+    slot = static_cast<C>(value);
+}
+
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeDcFirstWith(Bits& bits, ScanComponent& component, C* block) {
     uint32_t category = 0;
-    if (!symbolFrom<fast>(currentDcTable, category) || category > maxDcCategory) return false;
-    uint32_t bits = 0;
-    if (!bitsFrom<fast>(category, bits)) return false;
-    const int32_t difference = wrapShiftLeft(extend(bits, category), approxLow);
+    if (!bits.symbol(currentDcTable, category) || category > maxDcCategory) return false;
+    uint32_t value = 0;
+    if (!bits.take(category, value)) return false;
+    const int32_t difference = wrapShiftLeft(extend(value, category), approxLow);
     component.dcPredictor = wrapAdd(component.dcPredictor, difference);
-    block[0] = component.dcPredictor;
+    storeCoefficient(block[0], component.dcPredictor);
     return true;
 }
 
-template <bool fast>
-bool JpegDecoder::decodeDcRefineWith(int32_t block[64]) {
-    const int bit = refinementBitFrom<fast>();
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeDcRefineWith(Bits& bits, C* block) {
+    const int bit = bits.bit();
     if (bit < 0) return false;
     // Added whatever the coefficient's sign.
-    block[0] = wrapAdd(block[0], wrapShiftLeft(bit, approxLow));
+    storeCoefficient(block[0], wrapAdd(block[0], wrapShiftLeft(bit, approxLow)));
     return true;
 }
 
-template <bool fast>
-bool JpegDecoder::decodeAcFirstWith(int32_t block[64], uint32_t& endOfBandRun) {
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
     if (endOfBandRun > 0) {
         --endOfBandRun;
         return true;
     }
     for (uint32_t k = spectralStart; k <= spectralEnd;) {
         uint32_t runSize = 0;
-        if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+        if (!bits.symbol(currentAcTable, runSize)) return false;
         const uint32_t run = runSize >> 4;
         const uint32_t size = runSize & 15;
-        uint32_t bits = 0;
+        uint32_t value = 0;
         if (size != 0) {
             k += run;   // at most 63 + 15, inside the extended zig-zag table
-            if (!bitsFrom<fast>(size, bits)) return false;
-            block[zigZagToNatural[k]] = wrapShiftLeft(extend(bits, size), approxLow);
+            if (!bits.take(size, value)) return false;
+            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(extend(value, size), approxLow));
             ++k;
         } else if (run == 15) {
             k += 16;
         } else {
-            if (!bitsFrom<fast>(run, bits)) return false;
-            endOfBandRun = (1u << run) + bits - 1;
+            if (!bits.take(run, value)) return false;
+            endOfBandRun = (1u << run) + value - 1;
             break;
         }
     }
     return true;
 }
 
-template <bool fast>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(int32_t& coefficient) {
-    const int bit = refinementBitFrom<fast>();
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient) {
+    const int bit = bits.bit();
     if (bit < 0) return false;
     if (bit == 1) {
         const int32_t step = wrapShiftLeft(1, approxLow);
-        coefficient = coefficient >= 0 ? wrapAdd(coefficient, step) : wrapSub(coefficient, step);
+        const int32_t value = coefficient;
+        storeCoefficient(coefficient, value >= 0 ? wrapAdd(value, step) : wrapSub(value, step));
     }
     return true;
 }
 
-template <bool fast>
-bool JpegDecoder::decodeAcRefineWith(int32_t block[64], uint32_t& endOfBandRun) {
+// The AC refinement walk, for both bit paths.
+template <class Bits, typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
     uint32_t k = spectralStart;
     if (endOfBandRun == 0) {
         while (k <= spectralEnd) {
             uint32_t runSize = 0;
-            if (!symbolFrom<fast>(currentAcTable, runSize)) return false;
+            if (!bits.symbol(currentAcTable, runSize)) return false;
             uint32_t run = runSize >> 4;
             const uint32_t size = runSize & 15;
-            uint32_t bits = 0;
+            uint32_t received = 0;
             int32_t value = 0;
             if (size != 0) {
-                if (!bitsFrom<fast>(size, bits)) return false;
-                value = wrapShiftLeft(extend(bits, size), approxLow);
+                if (!bits.take(size, received)) return false;
+                value = wrapShiftLeft(extend(received, size), approxLow);
             } else if (run != 15) {
-                if (!bitsFrom<fast>(run, bits)) return false;
-                endOfBandRun = (1u << run) + bits;
+                if (!bits.take(run, received)) return false;
+                endOfBandRun = (1u << run) + received;
                 break;
             }
             // Pass `run` zero coefficients (ZRL: 16 with the one it stops on), correcting
             // the non-zero ones met on the way; the walk never passes Se.
             for (; k <= spectralEnd; ++k) {
-                int32_t& coefficient = block[zigZagToNatural[k]];
+                C& coefficient = block[zigZagToNatural[k]];
                 if (coefficient != 0) {
-                    if (!refineWith<fast>(coefficient)) return false;
+                    if (!refineWith(bits, coefficient)) return false;
                 } else {
                     if (run == 0) break;
                     --run;
                 }
             }
-            if (size != 0 && k <= spectralEnd) block[zigZagToNatural[k]] = value;
+            if (size != 0 && k <= spectralEnd) storeCoefficient(block[zigZagToNatural[k]], value);
             ++k;
         }
     }
     if (endOfBandRun > 0) {
         for (; k <= spectralEnd; ++k) {
-            int32_t& coefficient = block[zigZagToNatural[k]];
-            if (coefficient != 0 && !refineWith<fast>(coefficient)) return false;
+            C& coefficient = block[zigZagToNatural[k]];
+            if (coefficient != 0 && !refineWith(bits, coefficient)) return false;
         }
         --endOfBandRun;
     }
     return true;
 }
 
-bool JpegDecoder::decodeDcFirst(ScanComponent& component, int32_t block[64]) {
-    return fastPathAllowed() ? decodeDcFirstWith<true>(component, block) : decodeDcFirstWith<false>(component, block);
-}
-bool JpegDecoder::decodeDcRefine(int32_t block[64]) {
-    return fastPathAllowed() ? decodeDcRefineWith<true>(block) : decodeDcRefineWith<false>(block);
-}
-bool JpegDecoder::decodeAcFirst(int32_t block[64], uint32_t& endOfBandRun) {
-    return fastPathAllowed() ? decodeAcFirstWith<true>(block, endOfBandRun) : decodeAcFirstWith<false>(block, endOfBandRun);
-}
-// The AC refinement of the fast path with the bit buffer in local variables; the same walk as
-// decodeAcRefineWith, bit for bit.
-bool JpegDecoder::decodeAcRefineFast(int32_t block[64], uint32_t& endOfBandRun) {
-    const HuffmanTable* table = currentAcTable;
-    if (table == nullptr || !table->defined) return decodeAcRefineWith<false>(block, endOfBandRun);
-    uint64_t buffer = bitBuffer;
-    uint64_t count = bitsLeft;
-    size_t position = cursor;
-    const auto refill = [&] { refillBitBuffer(data, length, position, buffer, count); };
-    const auto take = [&](uint32_t bits) {
-        if (count < bits) refill();
-        const uint32_t value = bits == 0 ? 0 : static_cast<uint32_t>(buffer >> (64 - bits));
-        buffer <<= bits;
-        count -= bits;
-        return value;
-    };
-    const int32_t step = wrapShiftLeft(1, approxLow);
-    const auto refine = [&](int32_t& coefficient) {
-        if (take(1) != 0) coefficient = coefficient >= 0 ? wrapAdd(coefficient, step) : wrapSub(coefficient, step);
-    };
-    const auto finish = [&](bool result) {
-        bitBuffer = buffer;
-        bitsLeft = count;
-        cursor = position;
-        return result;
-    };
-    uint32_t k = spectralStart;
-    if (endOfBandRun == 0) {
-        while (k <= spectralEnd) {
-            if (count < 32) refill();
-            uint32_t runSize = 0;
-            const uint32_t entry = table->lookahead[buffer >> (64 - lookaheadBits)];
-            if (entry != 0) {
-                buffer <<= entry >> 8;
-                count -= entry >> 8;
-                runSize = entry & 0xFF;
-            } else {
-                bool matched = false;
-                for (uint32_t codeLength = lookaheadBits + 1; codeLength <= 16 && !matched; ++codeLength) {
-                    const int32_t code = static_cast<int32_t>(buffer >> (64 - codeLength));
-                    if (code > table->maxCode[codeLength]) continue;
-                    buffer <<= codeLength;
-                    count -= codeLength;
-                    runSize = table->values[table->valPtr[codeLength] + static_cast<uint32_t>(code - table->minCode[codeLength])];
-                    matched = true;
-                }
-                if (!matched) return finish(false);
-            }
-            uint32_t run = runSize >> 4;
-            const uint32_t size = runSize & 15;
-            int32_t value = 0;
-            if (size != 0) {
-                value = wrapShiftLeft(extend(take(size), size), approxLow);
-            } else if (run != 15) {
-                endOfBandRun = (1u << run) + take(run);
-                break;
-            }
-            for (; k <= spectralEnd; ++k) {
-                int32_t& coefficient = block[zigZagToNatural[k]];
-                if (coefficient != 0) {
-                    refine(coefficient);
-                } else {
-                    if (run == 0) break;
-                    --run;
-                }
-            }
-            if (size != 0 && k <= spectralEnd) block[zigZagToNatural[k]] = value;
-            ++k;
-        }
+// Each progressive block on the fast path while enough data lies before the marker, else on the
+// reference path.
+template <typename C>
+bool JpegDecoder::decodeDcFirst(ScanComponent& component, C* block) {
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeDcFirstWith(bits, component, block);
     }
-    if (endOfBandRun > 0) {
-        for (; k <= spectralEnd; ++k) {
-            int32_t& coefficient = block[zigZagToNatural[k]];
-            if (coefficient != 0) refine(coefficient);
-        }
-        --endOfBandRun;
+    WindowBits bits(*this);
+    return decodeDcFirstWith(bits, component, block);
+}
+template <typename C>
+bool JpegDecoder::decodeDcRefine(C* block) {
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeDcRefineWith(bits, block);
     }
-    return finish(true);
+    WindowBits bits(*this);
+    return decodeDcRefineWith(bits, block);
+}
+template <typename C>
+bool JpegDecoder::decodeAcFirst(C* block, uint32_t& endOfBandRun) {
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeAcFirstWith(bits, block, endOfBandRun);
+    }
+    WindowBits bits(*this);
+    return decodeAcFirstWith(bits, block, endOfBandRun);
+}
+template <typename C>
+bool JpegDecoder::decodeAcRefine(C* block, uint32_t& endOfBandRun) {
+    if (!fastPathAllowed()) {
+        SerialBits bits{*this};
+        return decodeAcRefineWith(bits, block, endOfBandRun);
+    }
+    WindowBits bits(*this);
+    return decodeAcRefineWith(bits, block, endOfBandRun);
 }
 
-bool JpegDecoder::decodeAcRefine(int32_t block[64], uint32_t& endOfBandRun) {
-    return fastPathAllowed() ? decodeAcRefineFast(block, endOfBandRun) : decodeAcRefineWith<false>(block, endOfBandRun);
-}
+template bool JpegDecoder::decodeDcFirst(ScanComponent&, int16_t*);
+template bool JpegDecoder::decodeDcFirst(ScanComponent&, int32_t*);
+template bool JpegDecoder::decodeDcRefine(int16_t*);
+template bool JpegDecoder::decodeDcRefine(int32_t*);
+template bool JpegDecoder::decodeAcFirst(int16_t*, uint32_t&);
+template bool JpegDecoder::decodeAcFirst(int32_t*, uint32_t&);
+template bool JpegDecoder::decodeAcRefine(int16_t*, uint32_t&);
+template bool JpegDecoder::decodeAcRefine(int32_t*, uint32_t&);
 
 }  // namespace vistello

@@ -37,35 +37,30 @@ void buildHuffmanTable(HuffmanTable& table) {
         table.maxCode[codeLength] = table.codes[j + count - 1];
         j += count;
     }
-    // The lookahead repeats the bit-serial walk for every 9-bit prefix, so that it answers
-    // exactly as the walk does, even for tables whose code lengths are over-subscribed.
-    // A code matched at length l satisfies minCode <= code <= maxCode, so the value index
-    // valPtr + code - minCode stays below the number of values.
+    // The lookahead repeats the bit-serial walk for every prefix, so that it answers exactly as
+    // the walk does, even for tables whose code lengths are over-subscribed.
     for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
-        table.lookahead[prefix] = 0;
-        for (uint32_t codeLength = 1; codeLength <= lookaheadBits; ++codeLength) {
-            const int32_t code = static_cast<int32_t>(prefix >> (lookaheadBits - codeLength));
-            if (code > table.maxCode[codeLength]) continue;
-            const uint32_t index = table.valPtr[codeLength] + static_cast<uint32_t>(code - table.minCode[codeLength]);
-            table.lookahead[prefix] = static_cast<uint16_t>(codeLength << 8 | table.values[index]);
-            break;
+        const uint64_t bits = uint64_t{prefix} << (64 - lookaheadBits);
+        const uint32_t codeLength = matchingCodeLength(table, bits, 1, lookaheadBits);
+        table.lookahead[prefix] = LookaheadEntry{};
+        if (codeLength != 0) {
+            table.lookahead[prefix] = LookaheadEntry{static_cast<uint8_t>(codeLength), symbolOfCode(table, bits, codeLength)};
         }
     }
 }
 
 void buildAcLookahead(HuffmanTable& table) {
     for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
-        table.acLookahead[prefix] = 0;
-        const uint32_t entry = table.lookahead[prefix];
-        if (entry == 0) continue;
-        const uint32_t codeLength = entry >> 8;
-        const uint32_t run = (entry >> 4) & 15;
-        const uint32_t size = entry & 15;
-        if (size == 0 || codeLength + size > lookaheadBits) continue;
-        const uint32_t bits = (prefix >> (lookaheadBits - codeLength - size)) & ((1u << size) - 1);
-        const int32_t value = extend(bits, size);   // |value| < 2^8 here
-        table.acLookahead[prefix] = static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(value))) << 16 |
-                                    run << 8 | (codeLength + size);
+        table.acLookahead[prefix] = AcLookaheadEntry{};
+        const LookaheadEntry entry = table.lookahead[prefix];
+        if (entry.codeLength == 0) continue;
+        const uint32_t run = entry.symbol >> 4;
+        const uint32_t size = entry.symbol & 15;
+        if (size == 0 || entry.codeLength + size > lookaheadBits) continue;
+        const uint32_t bits = (prefix >> (lookaheadBits - entry.codeLength - size)) & ((1u << size) - 1);
+        // |value| < 2^(lookaheadBits - 1): it fits in 16 bits.
+        table.acLookahead[prefix] = AcLookaheadEntry{static_cast<int16_t>(extend(bits, size)), static_cast<uint8_t>(run),
+                                                     static_cast<uint8_t>(entry.codeLength + size)};
     }
 }
 

@@ -88,34 +88,26 @@ void transformBlockScalar(int32_t block[64], const int32_t quantTable[64], int32
 }
 
 #if defined(__SSE2__)
-namespace {
-
-bool cpuHasSse41() {
-#if defined(__GNUC__)
-    static const bool present = __builtin_cpu_supports("sse4.1");
-    return present;
-#else
-    return false;
-#endif
-}
-
-}  // namespace
-
 void transformBlockSse2(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
     transformBlockLanes(block, quantTable, levelShift);
 }
 
-void transformBlock(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
-    if (cpuHasSse41()) {
-        transformBlockSse41(block, quantTable, levelShift);
-    } else {
-        transformBlockLanes(block, quantTable, levelShift);
+TransformFunction transformFor(SimdLevel level) {
+    switch (level) {
+    case SimdLevel::scalar: return transformBlockScalar;
+    case SimdLevel::sse2: return transformBlockSse2;
+    case SimdLevel::sse41: return transformBlockSse41;
+    case SimdLevel::avx2:
+    case SimdLevel::best: return transformBlockAvx2;
     }
+    return transformBlockScalar;
 }
 #else
-void transformBlock(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
-    transformBlockScalar(block, quantTable, levelShift);
-}
+TransformFunction transformFor(SimdLevel) { return transformBlockScalar; }
 #endif
+
+void transformBlock(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
+    transformFor(usableSimdLevel(SimdLevel::best))(block, quantTable, levelShift);
+}
 
 }  // namespace vistello

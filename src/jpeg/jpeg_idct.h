@@ -2,6 +2,8 @@
 // Dequantisation and the scaled integer inverse DCT of one 8 x 8 block.
 #include <cstdint>
 
+#include "jpeg/jpeg_simd.h"
+
 namespace vistello {
 
 // Multiplies the 64 coefficients (natural order) by the folded quantisation entries,
@@ -17,6 +19,14 @@ void transformBlockScalar(int32_t block[64], const int32_t quantTable[64], int32
 void transformBlockSse2(int32_t block[64], const int32_t quantTable[64], int32_t levelShift);
 // The vector transform compiled for SSE4.1; only for processors that have it.
 void transformBlockSse41(int32_t block[64], const int32_t quantTable[64], int32_t levelShift);
+
+// The vector transform compiled for AVX2 (one block's eight columns in one register); only for
+// processors that have it.
+void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t levelShift);
+
+using TransformFunction = void (*)(int32_t block[64], const int32_t quantTable[64], int32_t levelShift);
+// The transform of a level (scalar for levels this build has no vector code for).
+[[nodiscard]] TransformFunction transformFor(SimdLevel level);
 
 // The fold applied to a quantiser when a DQT segment stores it: (Q x scale) >> 2.
 [[nodiscard]] int32_t foldQuantiser(uint32_t quantiser, int32_t scale);

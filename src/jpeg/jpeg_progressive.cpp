@@ -1,13 +1,17 @@
 // Progressive frames (ITU-T T.81, Annex G): every scan is decoded into coefficient stores that
 // cover the whole picture; at EOI or at the first failure the stores are transformed and
-// converted into the DIB.
+// converted into the DIB. The stores hold 16-bit coefficients; where crafted data drives one
+// beyond 16 bits, the frame's scans are decoded again from the first one with 32-bit stores, so
+// that the arithmetic stays that of 32-bit coefficients for every input.
 #include "common/try_allocate.h"
 #include "jpeg/jpeg_color.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_tables.h"
 
-#include <system_error>
+#include <cstring>
+#include <exception>
+#include <new>
 #include <thread>
 
 namespace vistello {
@@ -15,27 +19,46 @@ namespace {
 
 constexpr int32_t zeroBlock[64] = {};
 constexpr uint64_t bytesPerBlock = 64 * sizeof(int32_t);
-// For the frame its DIB was made for, the stores take at most four times the DIB's bytes
+// For the frame its DIB was made for, 32-bit stores take at most four times the DIB's bytes
 // (4 bytes per coefficient against 3 bytes per pixel, three components). A frame that needs
 // more than that (plus some slack for tiny pictures) is not the DIB's frame and is refused
-// like a failed allocation.
+// like a failed allocation, whatever the width of the stores.
 constexpr uint64_t storeSlackBytes = uint64_t(1) << 20;
 // Stores of at least this many bytes have their pages touched by two threads before the first
 // scan; the step is the smallest page size of the targets.
 constexpr uint64_t prefaultMinimumBytes = uint64_t(1) << 20;
-constexpr size_t pageStepValues = 4096 / sizeof(int32_t);
+constexpr size_t pageBytes = 4096;
 
 // Writes a zero (the value calloc gave) into every page of values [first, end) of the store, so
 // that the system maps the pages now instead of during the scan that first reaches them.
-void touchPages(int32_t* store, size_t first, size_t end) {
-    volatile int32_t* const values = store;
-    for (size_t i = first; i < end; i += pageStepValues) values[i] = 0;
+template <typename C>
+void touchPages(C* store, size_t first, size_t end) {
+    volatile C* const values = store;
+    for (size_t i = first; i < end; i += pageBytes / sizeof(C)) values[i] = 0;
+}
+
+template <typename C> ZeroedArray<C>* storesOf(ZeroedArray<int16_t>* narrow, ZeroedArray<int32_t>* wide);
+template <> ZeroedArray<int16_t>* storesOf<int16_t>(ZeroedArray<int16_t>* narrow, ZeroedArray<int32_t>*) { return narrow; }
+template <> ZeroedArray<int32_t>* storesOf<int32_t>(ZeroedArray<int16_t>*, ZeroedArray<int32_t>* wide) { return wide; }
+
+// The samples of a stored block, transformed: 32-bit blocks in place, 16-bit ones widened into
+// scratch first.
+const int32_t* transformStored(TransformFunction transform, int32_t* block, int32_t*, const int32_t* quant, int32_t shift) {
+    transform(block, quant, shift);
+    return block;
+}
+const int32_t* transformStored(TransformFunction transform, const int16_t* block, int32_t* scratch, const int32_t* quant,
+                               int32_t shift) {
+    for (int n = 0; n < 64; ++n) scratch[n] = block[n];
+    transform(scratch, quant, shift);
+    return scratch;
 }
 
 uint32_t divideRoundingUp(uint32_t value, uint32_t divisor) { return (value + divisor - 1) / divisor; }
 
 }  // namespace
 
+template <typename C>
 bool JpegDecoder::allocateStores() {
     const uint32_t mcuColumns = divideRoundingUp(imageWidth, 8u * frameMaxH);
     const uint64_t frameMcus = uint64_t{mcuColumns} * divideRoundingUp(imageHeight, 8u * frameMaxV);
@@ -48,28 +71,37 @@ bool JpegDecoder::allocateStores() {
                                   ? uint64_t(static_cast<uint32_t>(output.stride)) * static_cast<uint32_t>(output.height)
                                   : 0;
     if (totalBlocks * bytesPerBlock > 4 * dibBytes + storeSlackBytes) return false;
+    ZeroedArray<C>* target = storesOf<C>(narrowStores, stores);
     for (int i = 0; i < 3; ++i) {
         if (storeBlocks[i] == 0) continue;
-        stores[i] = tryAllocateZeroed<int32_t>(uint64_t{storeBlocks[i]} * 64, totalBlocks * 64);
-        if (!stores[i]) return false;
+        target[i] = tryAllocateZeroed<C>(uint64_t{storeBlocks[i]} * 64, totalBlocks * 64);
+        if (!target[i]) return false;
     }
-    if (endStageThreads >= 2 && totalBlocks * bytesPerBlock >= prefaultMinimumBytes) prefaultStores();
+    if (threadsInUse() >= 2 && totalBlocks * 64 * sizeof(C) >= prefaultMinimumBytes) prefaultStores<C>();
     return true;
+}
+
+void JpegDecoder::releaseStores() {
+    for (auto& store : narrowStores) store.reset();
+    for (auto& store : stores) store.reset();
 }
 
 // The first scan reaches every page of the stores, and mapping fresh pages is a large part of
 // its time; here both threads take half of the pages of every store (the helper the first half,
 // rounded to whole page steps), and the scans start only after both are done.
+template <typename C>
 void JpegDecoder::prefaultStores() {
+    ZeroedArray<C>* target = storesOf<C>(narrowStores, stores);
+    constexpr size_t pageStep = pageBytes / sizeof(C);
     size_t split[3]{};
-    for (int i = 0; i < 3; ++i) split[i] = storeBlocks[i] * 64 / 2 / pageStepValues * pageStepValues;
-    const auto touchHalf = [this, &split](bool firstHalf) {
+    for (int i = 0; i < 3; ++i) split[i] = storeBlocks[i] * 64 / 2 / pageStep * pageStep;
+    const auto touchHalf = [this, target, &split](bool firstHalf) {
         for (int i = 0; i < 3; ++i) {
-            if (!stores[i]) continue;
+            if (!target[i]) continue;
             if (firstHalf) {
-                touchPages(stores[i].get(), 0, split[i]);
+                touchPages(target[i].get(), 0, split[i]);
             } else {
-                touchPages(stores[i].get(), split[i], storeBlocks[i] * 64);
+                touchPages(target[i].get(), split[i], storeBlocks[i] * 64);
             }
         }
     };
@@ -77,41 +109,135 @@ void JpegDecoder::prefaultStores() {
         std::thread helper(touchHalf, true);
         touchHalf(false);
         helper.join();
-    } catch (const std::system_error&) {
-        // No thread could be started: the pages are mapped by the scans as they reach them.
+    } catch (const std::exception&) {
+        // No thread could be started (system_error, or bad_alloc for the thread's state): the
+        // pages are mapped by the scans as they reach them.
     }
 }
 
-int32_t* JpegDecoder::storeBlock(uint8_t componentIndex, size_t blockIndex) {
+template <typename C>
+C* JpegDecoder::storeBlock(uint8_t componentIndex, size_t blockIndex) {
     const int store = componentIndex == 1 ? 0 : componentIndex == 2 ? 1 : 2;
     if (blockIndex >= storeBlocks[store]) return nullptr;   // the walks stay inside; kept as a guard
-    return stores[store].get() + blockIndex * 64;
+    return storesOf<C>(narrowStores, stores)[store].get() + blockIndex * 64;
 }
 
+// What the scans of a frame change and its second decode starts from again.
+struct JpegDecoder::ProgressiveStart {
+    size_t cursor = 0;
+    uint32_t restartInterval = 0;
+    int32_t quantTables[4][64]{};
+    HuffmanTable acTables[4]{};
+    HuffmanTable dcTables[4]{};
+    uint8_t scanComponentCount = 0;
+    ScanComponent scanComponents[4]{};
+    uint32_t spectralStart = 0;
+    uint32_t spectralEnd = 0;
+    uint8_t approxHigh = 0;
+    uint8_t approxLow = 0;
+    uint8_t scanMaxH = 0;
+    uint8_t scanMaxV = 0;
+    uint32_t mcusPerRow = 0;
+    uint32_t mcuRows = 0;
+    uint32_t totalMcus = 0;
+};
+
+void JpegDecoder::saveProgressiveStart(ProgressiveStart& start) const {
+    start.cursor = cursor;
+    start.restartInterval = restartInterval;
+    std::memcpy(start.quantTables, quantTables, sizeof quantTables);
+    for (int i = 0; i < 4; ++i) {
+        start.acTables[i] = acTables[i];
+        start.dcTables[i] = dcTables[i];
+    }
+    start.scanComponentCount = scanComponentCount;
+    for (int i = 0; i < 4; ++i) start.scanComponents[i] = scanComponents[i];
+    start.spectralStart = spectralStart;
+    start.spectralEnd = spectralEnd;
+    start.approxHigh = approxHigh;
+    start.approxLow = approxLow;
+    start.scanMaxH = scanMaxH;
+    start.scanMaxV = scanMaxV;
+    start.mcusPerRow = mcusPerRow;
+    start.mcuRows = mcuRows;
+    start.totalMcus = totalMcus;
+}
+
+void JpegDecoder::restoreProgressiveStart(const ProgressiveStart& start) {
+    cursor = start.cursor;
+    restartInterval = start.restartInterval;
+    std::memcpy(quantTables, start.quantTables, sizeof quantTables);
+    for (int i = 0; i < 4; ++i) {
+        acTables[i] = start.acTables[i];
+        dcTables[i] = start.dcTables[i];
+    }
+    scanComponentCount = start.scanComponentCount;
+    for (int i = 0; i < 4; ++i) scanComponents[i] = start.scanComponents[i];
+    spectralStart = start.spectralStart;
+    spectralEnd = start.spectralEnd;
+    approxHigh = start.approxHigh;
+    approxLow = start.approxLow;
+    scanMaxH = start.scanMaxH;
+    scanMaxV = start.scanMaxV;
+    mcusPerRow = start.mcusPerRow;
+    mcuRows = start.mcuRows;
+    totalMcus = start.totalMcus;
+}
+
+// The frame is first decoded into 16-bit stores with the texts held back. Unless a coefficient
+// left 16 bits, the held texts are passed on and the stores drawn. Otherwise (and where the
+// 16-bit stores or the record of the frame's start cannot be had) the scans are decoded into
+// 32-bit stores, from the first scan again, with the texts passed on as they come.
 int JpegDecoder::decodeProgressive() {
     messages.setMainWindowTitle(progressiveTitleText);
-    if (!allocateStores()) {
-        for (auto& store : stores) store.reset();
-        return 0;
-    }
-    int result = 0;
-    scanCount = 0;
-    progressiveWork = 0;
-    for (;;) {
-        if (!decodeProgressiveScan()) break;
-        bool endOfImage = false;
-        if (!nextProgressiveScan(endOfImage)) break;
-        if (endOfImage) {
-            result = 1;
-            break;
+    if (narrowCoefficientStores) {
+        std::unique_ptr<ProgressiveStart> start(new (std::nothrow) ProgressiveStart);
+        if (start) {
+            saveProgressiveStart(*start);
+            coefficientOverflow = false;
+            messages.hold();
+            int result = 0;
+            const bool allocated = allocateStores<int16_t>();
+            if (allocated) result = decodeProgressiveScans<int16_t>();
+            if (allocated && !coefficientOverflow) {
+                messages.release();
+                finishProgressive<int16_t>();
+                releaseStores();
+                return result;
+            }
+            messages.discard();
+            releaseStores();
+            restoreProgressiveStart(*start);
+            coefficientOverflow = false;
         }
     }
-    finishProgressive();
-    for (auto& store : stores) store.reset();
+    if (!allocateStores<int32_t>()) {
+        releaseStores();
+        return 0;
+    }
+    const int result = decodeProgressiveScans<int32_t>();
+    finishProgressive<int32_t>();
+    releaseStores();
     return result;
 }
 
+// The frame's scans into the stores, until EOI (1) or the first failure (0); a 16-bit store
+// that met a coefficient it cannot hold ends the scans too.
+template <typename C>
+int JpegDecoder::decodeProgressiveScans() {
+    scanCount = 0;
+    progressiveWork = 0;
+    for (;;) {
+        if (!decodeProgressiveScan<C>()) return 0;
+        if (coefficientOverflow) return 0;
+        bool endOfImage = false;
+        if (!nextProgressiveScan(endOfImage)) return 0;
+        if (endOfImage) return 1;
+    }
+}
+
 // Checks the scan's parameters, then walks its blocks. false ends the decoding.
+template <typename C>
 bool JpegDecoder::decodeProgressiveScan() {
     // A band must lie inside the block and start no later than it ends (T.81 G.1.1.1.1);
     // anything else, or a scan beyond the caps, ends the decoding with what arrived.
@@ -127,9 +253,10 @@ bool JpegDecoder::decodeProgressiveScan() {
     if (progressiveWork > maxProgressiveWork) return false;
     resetBitReader();
     mcuCounter = 0;
-    return spectralEnd == 0 ? decodeDcScan() : decodeAcScan();
+    return spectralEnd == 0 ? decodeDcScan<C>() : decodeAcScan<C>();
 }
 
+template <typename C>
 bool JpegDecoder::decodeDcScan() {
     const bool refinement = approxHigh != 0;
     for (uint32_t i = 0; i < scanComponentCount; ++i) scanComponents[i].dcPredictor = 0;
@@ -150,9 +277,10 @@ bool JpegDecoder::decodeDcScan() {
                     const size_t column = size_t{mcuColumn} * scanMaxH + b % component.h;
                     index = row * storeRowBlocks + column;
                 }
-                int32_t* block = storeBlock(component.index, index);
+                C* block = storeBlock<C>(component.index, index);
                 if (block == nullptr) return false;
                 if (!(refinement ? decodeDcRefine(block) : decodeDcFirst(component, block))) return false;
+                if (coefficientOverflow) return false;
             }
         }
     }
@@ -168,6 +296,7 @@ bool JpegDecoder::extraBlockFlag() const {
     return mcuWidth * divideRoundingUp(imageWidth, mcuWidth) - imageWidth >= 8;
 }
 
+template <typename C>
 bool JpegDecoder::decodeAcScan() {
     // Only the first scan component is decoded: AC scans hold one component (T.81 G.1.1.1.1).
     ScanComponent& component = scanComponents[0];
@@ -177,9 +306,10 @@ bool JpegDecoder::decodeAcScan() {
     uint32_t endOfBandRun = 0;
     for (uint32_t walked = 0; walked < totalMcus; ++walked) {
         const size_t index = walked + size_t{walked / mcusPerRow} * rowSkip;
-        int32_t* block = storeBlock(component.index, index);
+        C* block = storeBlock<C>(component.index, index);
         if (block == nullptr) return false;
         if (!(refinement ? decodeAcRefine(block, endOfBandRun) : decodeAcFirst(block, endOfBandRun))) return false;
+        if (coefficientOverflow) return false;
     }
     return true;
 }
@@ -208,36 +338,41 @@ bool JpegDecoder::nextProgressiveScan(bool& endOfImage) {
 // transformed in place in the stores and is converted into the DIB. MCU rows own disjoint
 // blocks of the stores and disjoint DIB rows, so the rows are split into two halves that two
 // threads finish side by side; each MCU is computed exactly as by one thread.
+template <typename C>
 void JpegDecoder::finishProgressive() {
     const uint32_t mcuWidth = 8u * frameMaxH;
     const uint32_t mcuHeight = 8u * frameMaxV;
     mcusPerRow = divideRoundingUp(imageWidth, mcuWidth);
     mcuRows = divideRoundingUp(imageHeight, mcuHeight);
     totalMcus = mcusPerRow * mcuRows;
-    if (endStageThreads >= 2 && mcuRows >= 2 && totalMcus >= endStageSplitMinimum) {
+    if (threadsInUse() >= 2 && mcuRows >= 2 && uint64_t{imageWidth} * imageHeight >= threadedMinimumPixels) {
         const uint32_t half = mcuRows / 2;
         try {
-            std::thread upper([this, half] { finishMcuRows(0, half); });
-            finishMcuRows(half, mcuRows);
+            std::thread upper([this, half] { finishMcuRows<C>(0, half); });
+            finishMcuRows<C>(half, mcuRows);
             upper.join();
             return;
-        } catch (const std::system_error&) {
-            // No thread could be started (the second half is only begun once the thread
-            // runs): the whole picture is finished here instead.
+        } catch (const std::exception&) {
+            // No thread could be started (system_error, or bad_alloc for the thread's state; the
+            // second half is only begun once the thread runs): the whole picture is finished
+            // here instead.
         }
     }
-    finishMcuRows(0, mcuRows);
+    finishMcuRows<C>(0, mcuRows);
 }
 
 // The end stage for MCU rows [firstRow, endRow). Reads the decoder's frame fields, writes only
 // those rows' blocks of the stores and the DIB pixels of those rows.
-void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) const {
+template <typename C>
+void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) {
     const uint32_t mcuWidth = 8u * frameMaxH;
     const uint32_t mcuHeight = 8u * frameMaxV;
     const McuGeometry geometry{frameMaxH, frameMaxV};
     const uint32_t lumaBlocks = uint32_t{frameMaxH} * frameMaxV;
     const int32_t* quant[3];
     for (uint32_t i = 0; i < 3; ++i) quant[i] = quantTables[i < componentCount ? components[i].quantTable : 0];
+    ZeroedArray<C>* const store = storesOf<C>(narrowStores, stores);
+    int32_t scratch[6][64];   // unaligned loads everywhere: Win64 does not align stack objects to 32 bytes
     for (uint32_t mcuRow = firstRow; mcuRow < endRow; ++mcuRow) {
         for (uint32_t mcuColumn = 0; mcuColumn < mcusPerRow; ++mcuColumn) {
             const size_t mcu = size_t{mcuRow} * mcusPerRow + mcuColumn;
@@ -249,18 +384,16 @@ void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) const {
             for (uint32_t j = 0; j < lumaBlocks; ++j) {
                 const size_t row = size_t{mcuRow} * frameMaxV + j / frameMaxH;
                 const size_t column = size_t{mcuColumn} * frameMaxH + j % frameMaxH;
-                int32_t* block = stores[0].get() + (row * storeRowBlocks + column) * 64;
-                transformBlock(block, quant[0], levelShift);
-                luma[j] = block;
+                C* block = store[0].get() + (row * storeRowBlocks + column) * 64;
+                luma[j] = transformStored(transform, block, scratch[j], quant[0], levelShift);
             }
             const int32_t* chroma[2] = {zeroBlock, zeroBlock};
             for (uint32_t c = 0; c < 2; ++c) {
-                if (!stores[c + 1]) continue;
-                int32_t* block = stores[c + 1].get() + mcu * 64;
-                transformBlock(block, quant[c + 1], 0);
-                chroma[c] = block;
+                if (!store[c + 1]) continue;
+                C* block = store[c + 1].get() + mcu * 64;
+                chroma[c] = transformStored(transform, block, scratch[4 + c], quant[c + 1], 0);
             }
-            convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1]);
+            convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1], simdInUse);
         }
     }
 }

@@ -176,3 +176,56 @@ TEST(JpegColor, WritesAreClippedToTheDib) {
 
 }  // namespace
 }  // namespace vistello
+
+namespace vistello {
+namespace {
+
+// Every level converts whole and clipped MCUs of every layout to the scalar bytes, with samples
+// around the clamp edges, chroma that overflows the products and truncation of negatives.
+TEST(JpegColor, EveryLevelWritesTheScalarBytes) {
+    uint32_t seed = 77;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed;
+    };
+    const auto sample = [&next](int kind) {
+        const uint32_t r = next();
+        switch (kind) {
+        case 0: return int32_t(r % (300 * 1024)) - 20 * 1024;   // around 0 and 255
+        case 1: return int32_t(r % 4096) - 2048;                 // small chroma
+        default: return int32_t(r);                              // anything, products wrap
+        }
+    };
+    const McuGeometry shapes[] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}};
+    for (int trial = 0; trial < 400; ++trial) {
+        const McuGeometry shape = shapes[trial % 4];
+        const int kind = trial / 4 % 3;
+        int32_t luma[4][64];
+        int32_t cb[64];
+        int32_t cr[64];
+        for (int b = 0; b < 4; ++b) {
+            for (int n = 0; n < 64; ++n) luma[b][n] = sample(kind == 2 && n % 5 == 0 ? 2 : 0);
+        }
+        for (int n = 0; n < 64; ++n) {
+            cb[n] = sample(kind == 0 ? 1 : kind);
+            cr[n] = sample(kind == 0 ? 1 : kind);
+        }
+        const int32_t* const lumaBlocks[4] = {luma[0], luma[1], luma[2], luma[3]};
+        // The MCU whole at (8, 8) and clipped at the DIB's right edge.
+        for (const int64_t x : {int64_t{8}, int64_t{40 - 8 * shape.h + 3}}) {
+            CanaryDib reference(40, 40);
+            convertInterleavedMcu(reference.output(), x, 8, shape, luma, cb, cr, SimdLevel::scalar);
+            convertProgressiveMcu(reference.output(), x, 20, shape, lumaBlocks, cb, cr, SimdLevel::scalar);
+            for (const SimdLevel level : {SimdLevel::sse2, SimdLevel::sse41, SimdLevel::avx2}) {
+                SCOPED_TRACE(testing::Message() << "trial " << trial << " level " << int(level) << " x " << x);
+                CanaryDib dib(40, 40);
+                convertInterleavedMcu(dib.output(), x, 8, shape, luma, cb, cr, usableSimdLevel(level));
+                convertProgressiveMcu(dib.output(), x, 20, shape, lumaBlocks, cb, cr, usableSimdLevel(level));
+                ASSERT_EQ(dib.bytes, reference.bytes);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vistello

@@ -1,6 +1,7 @@
 // Dequantisation and the scaled integer transform.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 #include "jpeg/jpeg_idct.h"
@@ -125,14 +126,19 @@ TEST(JpegIdct, VectorAndScalarTransformsAgree) {
     for (int trial = 0; trial < 20000; ++trial) {
         int32_t quant[64];
         int32_t block[64];
-        const int kind = trial % 5;
+        const int kind = trial % 7;
         for (int n = 0; n < 64; ++n) {
-            quant[n] = kind == 4 ? int32_t(next()) : foldQuantiser(next() % (kind == 3 ? 65536 : 64), idctScale[n]);
+            quant[n] = kind == 4 ? int32_t(next())
+                       : kind == 6 ? int32_t(2 * (next() % 1000))
+                                   : foldQuantiser(next() % (kind == 3 ? 65536 : 64), idctScale[n]);
             const uint32_t r = next();
             switch (kind) {
             case 0: block[n] = n == 0 ? int32_t(r % 2047) - 1023 : 0; break;                    // DC only
             case 1: block[n] = n < 10 || r % 7 == 0 ? int32_t(r % 201) - 100 : 0; break;          // typical
             case 2: block[n] = (r % 3 == 0) ? int32_t(r % 65535) - 32767 : 0; break;              // large
+            case 5: block[n] = n < 8 ? int32_t(r % 201) - 100 : 0; break;                         // first row only
+            // Below the first row, coefficients whose products with the even quantisers wrap to 0.
+            case 6: block[n] = n < 8 ? int32_t(r % 201) - 100 : (r % 2 ? INT32_MIN : 0); break;
             default: block[n] = int32_t(r); break;                                                 // anything
             }
         }
@@ -140,13 +146,16 @@ TEST(JpegIdct, VectorAndScalarTransformsAgree) {
         std::copy(block, block + 64, expected);
         const int32_t shift = trial % 2 ? 131072 : 0;
         transformBlockScalar(expected, quant, shift);
-#if defined(__SSE2__)
-        int32_t sse2[64];
-        std::copy(block, block + 64, sse2);
-        transformBlockSse2(sse2, quant, shift);
-        for (int n = 0; n < 64; ++n) ASSERT_EQ(sse2[n], expected[n]) << "SSE2, trial " << trial << " position " << n;
-#endif
-        transformBlock(block, quant, shift);   // SSE4.1 where the processor has it
+        // Every level this processor runs (levels it lacks fall back and are compared too).
+        for (const SimdLevel level : {SimdLevel::sse2, SimdLevel::sse41, SimdLevel::avx2}) {
+            int32_t vector[64];
+            std::copy(block, block + 64, vector);
+            transformFor(usableSimdLevel(level))(vector, quant, shift);
+            for (int n = 0; n < 64; ++n) {
+                ASSERT_EQ(vector[n], expected[n]) << "level " << int(level) << ", trial " << trial << " position " << n;
+            }
+        }
+        transformBlock(block, quant, shift);   // the widest level the processor has
         for (int n = 0; n < 64; ++n) ASSERT_EQ(block[n], expected[n]) << "trial " << trial << " position " << n;
     }
 }

@@ -134,6 +134,32 @@ TEST(JpegProgressive, ParametersOutOfRangeEndTheDecodeCleanly) {
     }
 }
 
+// A DC that leaves 16 bits (32767 + 32767) has the frame decoded again with 32-bit stores: the
+// second block shows the true DC, not its 16-bit remainder, and the caption and the message of
+// the broken table that ends the frame come once each, as with 32-bit stores from the start.
+TEST(JpegProgressive, CoefficientsBeyondSixteenBitsAreKept) {
+    StreamBuilder s;
+    s.soi().dqt(0, quantiser).sof(0xC2, 16, 8, {{1, 1, 1, 0}}).flatTables();
+    BitWriter dc;
+    putDc(dc, 15, 0x7FFF);   // block 0: 32767
+    putDc(dc, 15, 0x7FFF);   // block 1: 32767 + 32767 = 65534
+    s.sos({{1, 0x00}}, 0, 0, 0x00).raw(dc.finish());
+    s.segment(0xC4, {0x25});   // a table of class 2: "invalid file", and the frame ends
+    s.eoi();
+    const DecodedPicture narrow = decodeInto(s.bytes, 16, 8);
+    const DecodedPicture wide = decodeInto(s.bytes, 16, 8, EntropyPath::fast,
+                                           [](JpegDecoder& decoder) { decoder.narrowCoefficientStores = false; });
+    EXPECT_EQ(narrow.result, 0);
+    EXPECT_EQ(narrow.titles, std::vector<std::string>{progressiveTitleText});
+    EXPECT_EQ(narrow.messages, std::vector<std::string>{invalidFileText});
+    EXPECT_EQ(narrow.titles, wide.titles);
+    EXPECT_EQ(narrow.messages, wide.messages);
+    EXPECT_TRUE(narrow.dib == wide.dib);
+    // 128 + 65534 clamps to 255; the 16-bit remainder -2 would give 126.
+    EXPECT_EQ(narrow.pixel(8, 0)[0], 255);
+    EXPECT_EQ(narrow.pixel(0, 0)[0], 255);
+}
+
 TEST(JpegProgressive, ThousandsOfScansStopAtTheCap) {
     // 64 x 64 grey, then 5000 DC refinement scans of 64 bits each.
     StreamBuilder s;
@@ -193,7 +219,7 @@ TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
         {"4:2:0, one MCU row", 70, 16, "2x2", false},
         {"4:2:0, two MCU rows, extra block at each row end", 20, 32, "2x2", false},
         {"4:2:0, five MCU rows, partial last row", 57, 75, "2x2", false},
-        {"4:2:0, 40 x 30 MCUs: default split size, stores large enough to be mapped ahead", 640, 480, "2x2", false},
+        {"4:2:0, 40 x 30 MCUs: stores large enough to be mapped ahead", 640, 480, "2x2", false},
         {"2x1, seven MCU rows", 39, 53, "2x1", false},
         {"1x2, three MCU rows", 45, 35, "1x2", false},
         {"4:4:4, three MCU rows", 33, 17, "1x1", false},
@@ -206,10 +232,10 @@ TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
         {"DIB smaller than the frame", -9, -13},
         {"DIB larger than the frame", 24, 40},
     };
-    const DecoderSetUp oneThread = [](JpegDecoder& decoder) { decoder.endStageThreads = 1; };
+    const DecoderSetUp oneThread = [](JpegDecoder& decoder) { decoder.threads = 1; };
     const DecoderSetUp twoThreads = [](JpegDecoder& decoder) {
-        decoder.endStageThreads = 2;
-        decoder.endStageSplitMinimum = 0;
+        decoder.threads = 2;
+        decoder.threadedMinimumPixels = 0;
     };
     const DecoderSetUp defaults = [](JpegDecoder&) {};
     for (const auto& picture : pictures) {
