@@ -2,11 +2,12 @@
 
 #include <new>
 
+#include "common/collected_messages.h"
 #include "encode/decoded_pixels.h"
 #include "encode/downscale.h"
 #include "encode/fit_size.h"
 #include "encode/jpeg_encoder.h"
-#include "raster/decoded_image.h"
+#include "raster/decoded_picture.h"
 #include "raster/load_picture.h"
 #include "raster/memory_dib_seam.h"
 
@@ -14,25 +15,6 @@ namespace vistello {
 namespace {
 
 constexpr int32_t trueColourDisplayDepth = 24;
-
-class CollectedMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string& text) override { texts.push_back(text); }
-    void setMainWindowTitle(const std::string&) override {}
-    std::vector<std::string> texts;
-};
-
-// The decoded image with its section, released when it goes.
-class DecodedPicture {
-public:
-    DecodedPicture() = default;
-    DecodedPicture(const DecodedPicture&) = delete;
-    DecodedPicture& operator=(const DecodedPicture&) = delete;
-    ~DecodedPicture() { releaseDecodedImage(image, seam); }
-
-    MemoryDibSeam seam;
-    DecodedImage image;
-};
 
 std::string decodeProblem(ImageKind kind, const CollectedMessages& messages) {
     if (kind == ImageKind::none) return "not a JPEG or BMP picture";
@@ -43,7 +25,8 @@ std::string decodeProblem(ImageKind kind, const CollectedMessages& messages) {
 
 FitResult fitDecoded(std::span<const uint8_t> bytes, const FitRequest& request) {
     FitResult result;
-    DecodedPicture decoded;
+    MemoryDibSeam seam;
+    DecodedPicture decoded(seam);
     if (!allocatePaletteBuffer(decoded.image)) {
         result.problem = "out of memory";
         return result;

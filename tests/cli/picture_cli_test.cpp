@@ -3,6 +3,7 @@
 // viewer with a warning; info gives the same verdict. Pictures are made with the reference
 // programs from the shipped sample, or patched from their output where none writes the case.
 #include "cli_support.h"
+#include "raster/sample_bmps.h"
 
 namespace vistello::test {
 namespace {
@@ -44,14 +45,7 @@ void Picture::makeBmpVariants() const {
     auto topDown = v3;
     for (int i = 0; i < 4; ++i) topDown[22 + size_t(i)] = uint8_t(uint32_t(-int32_t(360)) >> (8 * i));
     writeBytes(dir / "topdown.bmp", topDown);
-    // 2 x 2 pixels of 5-6-5: a 40-byte header, compression 3, the masks F800 07E0 001F.
-    std::vector<uint8_t> rgb565 = {'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
-                                   1, 0, 16, 0, 3, 0, 0, 0, 8, 0, 0, 0};
-    rgb565.resize(54, 0);
-    for (const uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu}) {
-        for (int i = 0; i < 4; ++i) rgb565.push_back(uint8_t(mask >> (8 * i)));
-    }
-    for (int i = 0; i < 4; ++i) rgb565.insert(rgb565.end(), {0x1F, 0xF8});
+    const std::vector<uint8_t> rgb565 = rgb565Bmp();
     writeBytes(dir / "565.bmp", rgb565);
 }
 

@@ -11,6 +11,7 @@
 #include "picture_programs.h"
 #include "program_observer.h"
 #include "program_runner.h"
+#include "raster/sample_bmps.h"
 #include "tool_process.h"
 
 namespace vistello::test {
@@ -94,14 +95,7 @@ TEST_F(PackTool, ADroppedPictureTheCheckRefusesOrWarnsAboutIsReported) {
     EXPECT_TRUE(contains(refusal, L"; it would show ")) << refusal;
     EXPECT_FALSE(existsWide(folder_.file(L"cut.exe")));
 
-    // 2 x 2 pixels of 5-6-5 bit fields, which the program reads as 5-5-5.
-    std::vector<uint8_t> rgb565 = {'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
-                                   1, 0, 16, 0, 3, 0, 0, 0, 8, 0, 0, 0};
-    rgb565.resize(54, 0);
-    for (const uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu}) {
-        for (int i = 0; i < 4; ++i) rgb565.push_back(uint8_t(mask >> (8 * i)));
-    }
-    for (int i = 0; i < 4; ++i) rgb565.insert(rgb565.end(), {0x1F, 0xF8});
+    const std::vector<uint8_t> rgb565 = rgb565Bmp();
     writeWide(folder_.file(L"565.bmp"), rgb565);
     ToolProcess warned(tool_, {folder_.file(L"565.bmp")});
     const std::wstring warning = warned.answerMessageBox();

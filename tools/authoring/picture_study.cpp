@@ -1,12 +1,13 @@
 #include "authoring/picture_study.h"
 
 #include "commands/run_files.h"
-#include "common/message_seam.h"
+#include "common/collected_messages.h"
 #include "encode/decoded_pixels.h"
 #include "encode/downscale.h"
 #include "encode/exif_orientation.h"
 #include "encode/fit_picture.h"
-#include "raster/decoded_image.h"
+#include "encode/fit_size.h"
+#include "raster/decoded_picture.h"
 #include "raster/load_picture.h"
 #include "raster/memory_dib_seam.h"
 #include "text/display_text.h"
@@ -16,49 +17,27 @@ namespace {
 
 constexpr int32_t trueColourDisplayDepth = 24;
 
-class IgnoredMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string&) override {}
-    void setMainWindowTitle(const std::string&) override {}
-};
-
-// The decoded image with its section, released when it goes.
-struct DecodedPicture {
-    DecodedPicture() = default;
-    DecodedPicture(const DecodedPicture&) = delete;
-    DecodedPicture& operator=(const DecodedPicture&) = delete;
-    ~DecodedPicture() { releaseDecodedImage(image, seam); }
-    MemoryDibSeam seam;
-    DecodedImage image;
-};
-
 BgrImage decodePreview(const std::vector<uint8_t>& bytes, PictureSize box) {
-    DecodedPicture decoded;
+    MemoryDibSeam seam;
+    DecodedPicture decoded(seam);
     if (!allocatePaletteBuffer(decoded.image)) return {};
     decoded.image.displayDepth = trueColourDisplayDepth;
-    IgnoredMessages messages;
+    CollectedMessages messages;  // the verdict beside the preview already says what went wrong
     ImageKind kind = ImageKind::none;
     if (!loadPicture(bytes.data(), bytes.size(), decoded.image, decoded.seam, messages, kind)) return {};
     BgrImage expanded;
     BgrView view;
     if (!viewDecodedPixels(decoded.image, expanded, view) || view.width <= 0 || view.height <= 0) return {};
-    const PictureSize target = fitInside(view.size(), box);
+    const PictureSize target = previewSize(view.size(), box);
     if (target.width <= 0 || target.height <= 0) return {};
     return scaleDown(view, target);
 }
 
 }  // namespace
 
-PictureSize fitInside(PictureSize picture, PictureSize box) {
+PictureSize previewSize(PictureSize picture, PictureSize box) {
     if (picture.width <= 0 || picture.height <= 0 || box.width <= 0 || box.height <= 0) return {0, 0};
-    if (picture.width <= box.width && picture.height <= box.height) return picture;
-    // The side that meets the box first decides; the other is rounded and kept at least 1.
-    if (int64_t(picture.width) * box.height >= int64_t(picture.height) * box.width) {
-        const int64_t height = (int64_t(picture.height) * box.width + picture.width / 2) / picture.width;
-        return {box.width, int32_t(height < 1 ? 1 : height)};
-    }
-    const int64_t width = (int64_t(picture.width) * box.height + picture.height / 2) / picture.height;
-    return {int32_t(width < 1 ? 1 : width), box.height};
+    return vistello::fitInside(picture, box);
 }
 
 PictureStudy studyPicture(FileSystem& files, const std::string& path, const WindowSettings& settings, PictureSize previewBox,

@@ -30,8 +30,9 @@ struct PictureStudy {
 PictureStudy studyPicture(FileSystem& files, const std::string& path, const WindowSettings& settings, PictureSize previewBox,
                           const FitChoice& fit = {});
 
-// The largest size of the picture's proportions inside box, at most the picture's own.
-PictureSize fitInside(PictureSize picture, PictureSize box);
+// The size a preview of the picture is drawn at inside box: fitInside's (the proportions kept,
+// never enlarged), or 0 x 0 when the picture or the box is empty.
+PictureSize previewSize(PictureSize picture, PictureSize box);
 
 // The lines the window shows under the preview: size and kind, then the verdict with
 // make's wording, then each warning.

@@ -76,6 +76,10 @@ private:
         if (marker == markerSos && facts.scans.size() < maxScanFacts) noteScan(segment, facts);
     }
 
+    // Not the decoder's readFrameHeader: that one refuses a header (a length that is not that
+    // of its components, no components, a precision outside 2..16) before its component list
+    // and reads the list to the end of the data, where the check must name what a refused
+    // header says and reads no further than the segment's own length.
     static void noteFrame(uint8_t marker, std::span<const uint8_t> segment, JpegFacts& facts) {
         if (segment.size() < frameHeaderFixed) return;
         facts.hasFrame = true;

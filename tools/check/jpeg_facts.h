@@ -7,14 +7,9 @@
 #include <span>
 #include <vector>
 
-namespace vistello::tools {
+#include "jpeg/jpeg_frame_header.h"
 
-struct JpegComponentFacts {
-    uint8_t id = 0;          // Ci
-    uint8_t h = 0;           // Hi
-    uint8_t v = 0;           // Vi
-    uint8_t quantTable = 0;  // Tqi
-};
+namespace vistello::tools {
 
 struct JpegScanFacts {
     uint8_t componentCount = 0;  // Ns
@@ -35,7 +30,7 @@ struct JpegFacts {
     uint16_t height = 0;             // Y
     uint16_t width = 0;              // X
     uint8_t componentCount = 0;      // Nf as declared
-    std::vector<JpegComponentFacts> components;  // as many of them as the segment holds
+    std::vector<FrameComponent> components;  // as many of them as the segment holds
     bool hasAdobeSegment = false;    // APP14 "Adobe"
     uint8_t adobeTransform = 0;      // 0 RGB or CMYK, 1 YCbCr, 2 YCCK
     bool hasArithmeticTables = false;  // a DAC segment

@@ -62,7 +62,7 @@ std::string samplingName(const JpegFacts& facts) {
     if (facts.components.empty()) return "no components";
     if (facts.components.size() == 1) return "greyscale";
     const auto& c = facts.components;
-    const bool plainChroma = std::all_of(c.begin() + 1, c.end(), [](const JpegComponentFacts& f) { return f.h == 1 && f.v == 1; });
+    const bool plainChroma = std::all_of(c.begin() + 1, c.end(), [](const FrameComponent& f) { return f.h == 1 && f.v == 1; });
     if (c.size() == 3 && plainChroma) {
         const struct { uint8_t h, v; const char* name; } known[] = {
             {1, 1, "4:4:4"}, {2, 1, "4:2:2"}, {2, 2, "4:2:0"}, {1, 2, "4:4:0"}, {4, 1, "4:1:1"}, {4, 2, "4:1:0"}};

@@ -5,7 +5,8 @@
 #include <iterator>
 #include <new>
 
-#include "raster/decoded_image.h"
+#include "common/collected_messages.h"
+#include "raster/decoded_picture.h"
 #include "raster/memory_dib_seam.h"
 #include "text/cp932.h"
 #include "text/utf8.h"
@@ -45,13 +46,6 @@ private:
     uint8_t fill_;
 };
 
-class CollectedMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string& text) override { texts.push_back(decoderText(text)); }
-    void setMainWindowTitle(const std::string&) override {}
-    std::vector<std::string> texts;
-};
-
 // What looks at one decode's pixels: begin once with the visible size, then each visible row
 // from the top.
 class RowVisitor {
@@ -77,11 +71,12 @@ Run decodeOnce(std::span<const uint8_t> picture, uint8_t fill, RowVisitor* visit
     Run run;
     PrefilledDibSeam seam(fill);
     CollectedMessages messages;
-    DecodedImage image;
+    DecodedPicture decoded(seam);
+    DecodedImage& image = decoded.image;
     if (!allocatePaletteBuffer(image)) return run;
     image.displayDepth = trueColourDepth;
     run.loaded = loadPicture(picture.data(), picture.size(), image, seam, messages, run.kind, &run.reachedEnd);
-    run.messages = messages.texts;
+    for (const std::string& text : messages.texts) run.messages.push_back(decoderText(text));
     if (run.loaded && image.pixelBits) {
         const BitmapInfoHeader& header = image.bitmapHeader;
         run.bitCount = header.biBitCount;
@@ -96,7 +91,6 @@ Run decodeOnce(std::span<const uint8_t> picture, uint8_t fill, RowVisitor* visit
             if (visit) visit->row(row, {bytes, rowBytes});
         }
     }
-    releaseDecodedImage(image, seam);
     return run;
 }
 

@@ -7,7 +7,7 @@
 #include "commands/report.h"
 #include "commands/run_files.h"
 #include "raster/bmp_writer.h"
-#include "raster/decoded_image.h"
+#include "raster/decoded_picture.h"
 #include "raster/load_picture.h"
 #include "raster/memory_dib_seam.h"
 #include "text/display_text.h"
@@ -58,7 +58,8 @@ bool decodeToBmp(ToolContext& tool, const std::vector<uint8_t>& picture, int32_t
                  std::string& summary) {
     MemoryDibSeam seam;
     PrintedMessages messages(tool);
-    DecodedImage image;
+    DecodedPicture decoded(seam);
+    DecodedImage& image = decoded.image;
     if (!allocatePaletteBuffer(image)) return false;
     image.displayDepth = depth;
     ImageKind kind = ImageKind::none;
@@ -66,7 +67,6 @@ bool decodeToBmp(ToolContext& tool, const std::vector<uint8_t>& picture, int32_t
     const bool encoded = loaded && encodeBmpFile(image, bmp);
     summary = std::to_string(image.imageInfo[imageInfoWidth]) + " x " + std::to_string(image.imageInfo[imageInfoHeight]) +
               ", " + std::to_string(image.bitmapHeader.biBitCount) + " bits per pixel";
-    releaseDecodedImage(image, seam);
     return encoded;
 }
 

@@ -14,6 +14,7 @@
 #include "app/package_offset.h"
 #include "pe_builder.h"
 #include "platform/collected_console.h"
+#include "raster/sample_bmps.h"
 #include "posix/posix_files.h"
 #include "program/package_view.h"
 
@@ -168,14 +169,7 @@ TEST_F(MakeProgramFit, UprightAppliesTheOrientationAndOnlyWhenAsked) {
 // What the program gets wrong about the original stays wrong in the pixels fitted from it, so
 // those warnings are carried over; so is a forced picture's refusal.
 TEST_F(MakeProgramFit, WarningsAboutTheOriginalsPixelsAreCarriedOver) {
-    // 2 x 2 pixels of 5-6-5 bit fields, which the program reads as 5-5-5.
-    Bytes rgb565 = {'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
-                    1, 0, 16, 0, 3, 0, 0, 0, 8, 0, 0, 0};
-    rgb565.resize(54, 0);
-    for (const uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu}) {
-        for (int i = 0; i < 4; ++i) rgb565.push_back(uint8_t(mask >> (8 * i)));
-    }
-    for (int i = 0; i < 4; ++i) rgb565.insert(rgb565.end(), {0x1F, 0xF8});
+    const Bytes rgb565 = test::rgb565Bmp();
     MakeOutcome outcome;
     Bytes packed;
     ASSERT_TRUE(make("565.bmp", rgb565, {{1, 1}, true, 90}, outcome, packed)) << outcome.problem;

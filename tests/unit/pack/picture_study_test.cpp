@@ -16,13 +16,13 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(PictureStudy, ThePreviewKeepsTheProportionsInsideItsBox) {
-    EXPECT_EQ(fitInside({480, 360}, {370, 245}), (PictureSize{327, 245}));
-    EXPECT_EQ(fitInside({6000, 4000}, {370, 245}), (PictureSize{368, 245}));
-    EXPECT_EQ(fitInside({4000, 6000}, {370, 245}), (PictureSize{163, 245}));
-    EXPECT_EQ(fitInside({100, 50}, {370, 245}), (PictureSize{100, 50})) << "never enlarged";
-    EXPECT_EQ(fitInside({65535, 1}, {370, 245}), (PictureSize{370, 1})) << "a thin picture keeps a row";
-    EXPECT_EQ(fitInside({0, 10}, {370, 245}), (PictureSize{0, 0}));
-    EXPECT_EQ(fitInside({10, 10}, {0, 245}), (PictureSize{0, 0}));
+    EXPECT_EQ(previewSize({480, 360}, {370, 245}), (PictureSize{327, 245}));
+    EXPECT_EQ(previewSize({6000, 4000}, {370, 245}), (PictureSize{368, 245}));
+    EXPECT_EQ(previewSize({4000, 6000}, {370, 245}), (PictureSize{163, 245}));
+    EXPECT_EQ(previewSize({100, 50}, {370, 245}), (PictureSize{100, 50})) << "never enlarged";
+    EXPECT_EQ(previewSize({65535, 1}, {370, 245}), (PictureSize{370, 1})) << "a thin picture keeps a row";
+    EXPECT_EQ(previewSize({0, 10}, {370, 245}), (PictureSize{0, 0}));
+    EXPECT_EQ(previewSize({10, 10}, {0, 245}), (PictureSize{0, 0}));
 }
 
 TEST(PictureStudy, TheVerdictIsTheOneMakeGives) {

@@ -139,6 +139,25 @@ private:
     void onMade(std::unique_ptr<MakeResult> result);
     void startTrial(const MakeResult& result);
     void onTrialEnded(std::unique_ptr<TrialEnd> end);
+    // Runs job(tool, result) on a worker thread with a tool context of its own (its own files
+    // and a console that keeps what is written) and posts the result with doneMessage; where
+    // the job throws, noMemory(result) records it as running out of memory.
+    template <typename Result, typename Job, typename NoMemory>
+    void startToolJob(UINT doneMessage, std::unique_ptr<Result> result, Job job, NoMemory noMemory) {
+        const HWND window = m_hWnd;
+        const auto stub = tool_.builtInStub;
+        workers_.emplace_back([window, stub, doneMessage, job, noMemory, result = std::move(result)]() mutable {
+            Win32FileSystem files;
+            CollectedConsole console;
+            ToolContext tool{files, console, stub};
+            try {
+                job(tool, *result);
+            } catch (const std::exception&) {
+                noMemory(*result);
+            }
+            postResult(window, doneMessage, std::move(result));
+        });
+    }
 
     ToolContext& tool_;
     AuthoringForm form_;
@@ -364,21 +383,15 @@ void AuthoringWindow::openProgram() {
     busy_ = true;
     refreshChecks();
     setStatus("開いています... " + displayUtf8(chosen[0]));
-    const HWND window = m_hWnd;
-    const auto stub = tool_.builtInStub;
-    workers_.emplace_back([window, stub, result = std::move(result)]() mutable {
-        Win32FileSystem files;
-        CollectedConsole console;
-        ToolContext tool{files, console, stub};
-        try {
-            result->read = formFromProgram(tool, result->program, result->folder, result->form, result->notes,
-                                           result->problem);
-        } catch (const std::exception&) {
-            result->read = false;
-            result->problem = "out of memory";
-        }
-        postResult(window, programOpened, std::move(result));
-    });
+    startToolJob(
+        programOpened, std::move(result),
+        [](ToolContext& tool, OpenResult& opened) {
+            opened.read = formFromProgram(tool, opened.program, opened.folder, opened.form, opened.notes, opened.problem);
+        },
+        [](OpenResult& opened) {
+            opened.read = false;
+            opened.problem = "out of memory";
+        });
 }
 
 void AuthoringWindow::onOpened(std::unique_ptr<OpenResult> result) {
@@ -425,20 +438,13 @@ void AuthoringWindow::makeTo(bool trial) {
     result->trial = trial;
     result->recipe = recipeFromForm(form_, output);
     result->trialFolder = trialFolder;
-    const HWND window = m_hWnd;
-    const auto stub = tool_.builtInStub;
-    workers_.emplace_back([window, stub, result = std::move(result)]() mutable {
-        Win32FileSystem files;
-        CollectedConsole console;
-        ToolContext tool{files, console, stub};
-        try {
-            result->made = makeProgram(tool, result->recipe, result->outcome);
-        } catch (const std::exception&) {
-            result->made = false;
-            result->outcome.problem = "out of memory";
-        }
-        postResult(window, makeDone, std::move(result));
-    });
+    startToolJob(
+        makeDone, std::move(result),
+        [](ToolContext& tool, MakeResult& made) { made.made = makeProgram(tool, made.recipe, made.outcome); },
+        [](MakeResult& made) {
+            made.made = false;
+            made.outcome.problem = "out of memory";
+        });
 }
 
 void AuthoringWindow::onMade(std::unique_ptr<MakeResult> result) {

@@ -36,7 +36,7 @@ void PreviewImage::paint(HDC dc, const RECT& box) const {
     if (rows_.empty()) return;
     const LONG boxWidth = box.right - box.left - 2 * frame;
     const LONG boxHeight = box.bottom - box.top - 2 * frame;
-    const PictureSize shown = fitInside({width_, height_}, {boxWidth, boxHeight});
+    const PictureSize shown = previewSize({width_, height_}, {boxWidth, boxHeight});
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width_;
