@@ -10,7 +10,9 @@
 // ~/.cache/vistello-bench.
 //
 // Usage: bench_decode [--runs N] [--only TEXT] [--instructions] [--source PICTURE]
+//                     [--threads N] [--simd scalar|sse2|sse41|avx2|best]
 //        bench_decode [runs] [source picture]
+// (--threads and --simd set our decoder's settings; left out, the decoder's defaults.)
 #include <malloc.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -45,6 +47,12 @@ struct Options {
     std::string only;
     std::string source;
     bool instructions = false;
+    OurSettings settings;
+    // The modes of the fresh processes the bench starts: one decode for the peak memory or
+    // under callgrind.
+    std::string mode;
+    std::string modeDecoder;
+    std::string modeFile;
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -60,6 +68,14 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.source = argv[++i];
         } else if (argument == "--instructions") {
             options.instructions = true;
+        } else if (argument == "--threads" && hasValue) {
+            options.settings.threads = uint32_t(std::max(0, std::atoi(argv[++i])));
+        } else if (argument == "--simd" && hasValue) {
+            if (!simdLevelFromName(argv[++i], options.settings.simd)) return false;
+        } else if ((argument == "--peak" || argument == "--once") && i + 2 < argc) {
+            options.mode = argument;
+            options.modeDecoder = argv[++i];
+            options.modeFile = argv[++i];
         } else if (argument.rfind("--", 0) == 0) {
             return false;
         } else {
@@ -128,6 +144,11 @@ private:
 
 int firstCore() { return OneCore().pinnedCore(); }
 
+// Our decoder's settings for the fresh processes.
+std::string settingsArguments() {
+    return " --threads " + std::to_string(ourSettings().threads) + " --simd " + simdLevelName(ourSettings().simd);
+}
+
 long statusKib(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -150,7 +171,7 @@ std::string firstLineOf(const std::string& command) {
 // run with --peak), whose high-water mark starts from a small image: the peak minus the
 // resident size just before the decode.
 long peakKib(const std::string& self, Decoder decoder, const std::string& jpegPath) {
-    const std::string line = firstLineOf("'" + self + "' --peak " + decoderName(decoder) + " '" + jpegPath + "'");
+    const std::string line = firstLineOf("'" + self + "' --peak " + decoderName(decoder) + " '" + jpegPath + "'" + settingsArguments());
     return line.empty() ? -1 : std::atol(line.c_str());
 }
 
@@ -185,7 +206,7 @@ bool callgrindAvailable() { return VISTELLO_BENCH_CALLGRIND && std::system("valg
 double instructionsPerPixel(const std::string& self, Decoder decoder, const Picture& picture) {
     const std::string out = std::filesystem::temp_directory_path().string() + "/vistello_bench_callgrind_" + std::to_string(getpid());
     const std::string command = "valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file='" + out + "' '" + self + "' --once " +
-                                decoderName(decoder) + " '" + picture.path + "' >/dev/null 2>&1";
+                                decoderName(decoder) + " '" + picture.path + "'" + settingsArguments() + " >/dev/null 2>&1";
     double result = -1;
     if (std::system(command.c_str()) == 0) {
         std::ifstream counts(out);
@@ -264,14 +285,17 @@ int main(int argc, char** argv) {
     // decoder fresh zero pages on every decode, as a new DIB section would have.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-    Decoder chosen = Decoder::ours;
-    if (argc == 4 && std::string(argv[1]) == "--peak" && decoderFromName(argv[2], chosen)) return measurePeak(chosen, argv[3]);
-    if (argc == 4 && std::string(argv[1]) == "--once" && decoderFromName(argv[2], chosen)) return decodeOnce(chosen, argv[3]);
     Options options;
-    if (!parseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: bench_decode [--runs N] [--only TEXT] [--instructions] [--source PICTURE]\n");
+    Decoder chosen = Decoder::ours;
+    if (!parseOptions(argc, argv, options) || (!options.mode.empty() && !decoderFromName(options.modeDecoder, chosen))) {
+        std::fprintf(stderr,
+                     "usage: bench_decode [--runs N] [--only TEXT] [--instructions] [--source PICTURE] [--threads N]\n"
+                     "                    [--simd scalar|sse2|sse41|avx2|best]\n");
         return 2;
     }
+    setOurSettings(options.settings);
+    if (options.mode == "--peak") return measurePeak(chosen, options.modeFile);
+    if (options.mode == "--once") return decodeOnce(chosen, options.modeFile);
     if (options.instructions && !callgrindAvailable()) {
         std::fprintf(stderr, "bench_decode: --instructions needs valgrind (and its callgrind.h when building)\n");
         return 2;
@@ -283,6 +307,8 @@ int main(int argc, char** argv) {
     std::printf("cjpeg -quality 90; cached in %s\n", cacheFolder().c_str());
     std::printf("rounds: %d for 12 MP, %d for 0.5 MP; one core: core %d of %ld online\n", options.runs, options.runs * 5, firstCore(),
                 sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("our decoder: threads %u%s, simd %s\n", ourSettings().threads, ourSettings().threads == 0 ? " (its choice)" : "",
+                simdLevelName(ourSettings().simd));
     printLegend(decoders, options.instructions);
 
     const Row header = headerRow(decoders, options.instructions);

@@ -21,6 +21,8 @@ extern "C" {
 namespace bench {
 namespace {
 
+OurSettings settingsOfTheRun;
+
 class SilentSeam : public vistello::MessageSeam {
 public:
     void showMessage(const std::string&) override {}
@@ -48,6 +50,8 @@ bool decodeOurs(const PaddedJpeg& jpeg) {
     const ZeroedBuffer dib(size_t(stride) * size_t(probe.paddedHeight));
     if (dib.get() == nullptr) return false;
     vistello::JpegDecoder decoder(seam);
+    decoder.threads = settingsOfTheRun.threads;
+    decoder.simd = settingsOfTheRun.simd;
     const vistello::JpegOutput output{dib.get() + size_t(probe.paddedHeight - 1) * size_t(stride), stride, probe.paddedWidth,
                                       probe.paddedHeight};
     return decoder.decodeJpeg(jpeg.data(), jpeg.size(), output) == 1;
@@ -126,6 +130,37 @@ bool decodeFfmpeg(const PaddedJpeg& jpeg) {
 #endif
 
 }  // namespace
+
+void setOurSettings(const OurSettings& settings) { settingsOfTheRun = settings; }
+
+const OurSettings& ourSettings() { return settingsOfTheRun; }
+
+namespace {
+constexpr struct {
+    vistello::SimdLevel level;
+    const char* name;
+} simdLevels[] = {
+    {vistello::SimdLevel::scalar, "scalar"}, {vistello::SimdLevel::sse2, "sse2"}, {vistello::SimdLevel::sse41, "sse41"},
+    {vistello::SimdLevel::avx2, "avx2"},     {vistello::SimdLevel::best, "best"},
+};
+}  // namespace
+
+bool simdLevelFromName(const std::string& name, vistello::SimdLevel& level) {
+    for (const auto& each : simdLevels) {
+        if (name == each.name) {
+            level = each.level;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* simdLevelName(vistello::SimdLevel level) {
+    for (const auto& each : simdLevels) {
+        if (level == each.level) return each.name;
+    }
+    return "?";
+}
 
 const char* decoderName(Decoder decoder) {
     switch (decoder) {

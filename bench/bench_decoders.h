@@ -10,7 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "jpeg/jpeg_simd.h"
+
 namespace bench {
+
+// Our decoder's settings for every decode of the run; the defaults are the decoder's own (the
+// machine's cores, the widest instruction set level the processor has).
+struct OurSettings {
+    uint32_t threads = 0;
+    vistello::SimdLevel simd = vistello::SimdLevel::best;
+};
+void setOurSettings(const OurSettings& settings);
+[[nodiscard]] const OurSettings& ourSettings();
+[[nodiscard]] bool simdLevelFromName(const std::string& name, vistello::SimdLevel& level);
+[[nodiscard]] const char* simdLevelName(vistello::SimdLevel level);
 
 enum class Decoder { ours, turbo, ffmpeg };
 
