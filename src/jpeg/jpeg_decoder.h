@@ -135,6 +135,10 @@ private:
     [[nodiscard]] bool decodeMcus(uint32_t count);
     [[nodiscard]] bool decodeMcu(int64_t x, int64_t y);
     [[nodiscard]] bool decodeComponentMcu(int64_t x, int64_t y);
+    // Decodes every block of the MCU in scan order into blockFor(scan index, component, block
+    // number); false at the first block whose data fails.
+    template <typename BlockFor>
+    [[nodiscard]] bool decodeMcuBlocks(BlockFor blockFor);
     void mcuPosition(int64_t& x, int64_t& y) const;
 
     // The threads a decode may use: the setting, 0 resolved to the machine's cores (1 or 2).

@@ -140,18 +140,26 @@ const HuffmanTable* JpegDecoder::acTableOf(const ScanComponent& component) const
     return component.acTable < 4 ? &acTables[component.acTable] : nullptr;
 }
 
-// Every block of the MCU is decoded before anything is drawn: an MCU whose data fails leaves
-// the DIB as it was.
-bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
+template <typename BlockFor>
+bool JpegDecoder::decodeMcuBlocks(BlockFor blockFor) {
     for (uint32_t i = 0; i < scanComponentCount; ++i) {
         ScanComponent& component = scanComponents[i];
         currentDcTable = dcTableOf(component);
         currentAcTable = acTableOf(component);
         for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
-            int32_t* block = component.index == 1 ? blockWorkspace[b] : chromaBlocks[component.index - 2];
-            if (!decodeBlockAny(component, block)) return false;
+            if (!decodeBlockAny(component, blockFor(i, component, b))) return false;
         }
     }
+    return true;
+}
+
+// Every block of the MCU is decoded before anything is drawn: an MCU whose data fails leaves
+// the DIB as it was.
+bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
+    const bool decoded = decodeMcuBlocks([this](uint32_t, const ScanComponent& component, uint32_t b) {
+        return component.index == 1 ? blockWorkspace[b] : chromaBlocks[component.index - 2];
+    });
+    if (!decoded) return false;
     const ScanComponent& luma = scanComponents[0];
     const McuGeometry geometry{scanMaxH, scanMaxV};
     if (clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v).empty()) return true;
@@ -170,14 +178,7 @@ bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
 // the helper draws it once it is complete and inside the DIB.
 bool JpegDecoder::decodeQueuedMcu(int64_t x, int64_t y) {
     int32_t (*blocks)[64] = pipeline->nextBlocks();
-    for (uint32_t i = 0; i < scanComponentCount; ++i) {
-        ScanComponent& component = scanComponents[i];
-        currentDcTable = dcTableOf(component);
-        currentAcTable = acTableOf(component);
-        for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
-            if (!decodeBlockAny(component, *blocks++)) return false;
-        }
-    }
+    if (!decodeMcuBlocks([&blocks](uint32_t, const ScanComponent&, uint32_t) { return *blocks++; })) return false;
     if (!clipArea(output, x, y, 8 * scanMaxH, 8 * scanMaxV).empty()) pipeline->commit(x, y);
     return true;
 }
@@ -185,15 +186,10 @@ bool JpegDecoder::decodeQueuedMcu(int64_t x, int64_t y) {
 // An MCU of a scan with fewer components than the frame: the first component is drawn as grey,
 // Cb and Cr change the pixels that are already there.
 bool JpegDecoder::decodeComponentMcu(int64_t x, int64_t y) {
-    for (uint32_t i = 0; i < scanComponentCount; ++i) {
-        ScanComponent& component = scanComponents[i];
-        currentDcTable = dcTableOf(component);
-        currentAcTable = acTableOf(component);
-        for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
-            int32_t* block = component.index == 1 ? blockWorkspace[b] : chromaBlocks[i < 2 ? i : 1];
-            if (!decodeBlockAny(component, block)) return false;
-        }
-    }
+    const bool decoded = decodeMcuBlocks([this](uint32_t i, const ScanComponent& component, uint32_t b) {
+        return component.index == 1 ? blockWorkspace[b] : chromaBlocks[i < 2 ? i : 1];
+    });
+    if (!decoded) return false;
     const McuGeometry geometry{scanMaxH, scanMaxV};
     if (clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v).empty()) return true;
     for (uint32_t i = 0; i < scanComponentCount; ++i) {
