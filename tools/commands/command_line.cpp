@@ -3,9 +3,9 @@
 namespace vistello::tools {
 namespace {
 
-const OptionSpec* findSpec(std::span<const OptionSpec> specs, std::string_view name) {
-    for (const auto& spec : specs) {
-        if (spec.name == name || (!spec.shortName.empty() && spec.shortName == name)) return &spec;
+const OptionRule* findOption(std::span<const OptionRule> options, std::string_view name) {
+    for (const auto& option : options) {
+        if (option.name == name || (!option.shortName.empty() && option.shortName == name)) return &option;
     }
     return nullptr;
 }
@@ -25,7 +25,7 @@ const std::vector<std::string>& ParsedArguments::values(std::string_view name) c
     return found == options_.end() ? none : found->second;
 }
 
-bool parseArguments(std::span<const std::string> arguments, std::span<const OptionSpec> specs, ParsedArguments& parsed,
+bool parseArguments(std::span<const std::string> arguments, std::span<const OptionRule> options, ParsedArguments& parsed,
                     std::string& problem) {
     bool optionsEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -44,13 +44,13 @@ bool parseArguments(std::span<const std::string> arguments, std::span<const Opti
         }
         const size_t equals = argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
         const std::string name = argument.substr(0, equals);
-        const OptionSpec* spec = findSpec(specs, name);
-        if (!spec) {
+        const OptionRule* option = findOption(options, name);
+        if (!option) {
             problem = "unknown option '" + name + "'";
             return false;
         }
-        const std::string canonical(spec->name);
-        if (spec->kind == OptionKind::flag) {
+        const std::string canonical(option->name);
+        if (option->kind == OptionKind::flag) {
             if (equals != std::string::npos) {
                 problem = canonical + " takes no value";
                 return false;
@@ -67,7 +67,7 @@ bool parseArguments(std::span<const std::string> arguments, std::span<const Opti
             problem = canonical + " needs a value";
             return false;
         }
-        if (spec->kind == OptionKind::value && parsed.has(canonical)) {
+        if (option->kind == OptionKind::value && parsed.has(canonical)) {
             problem = canonical + " is given twice ('" + *parsed.value(canonical) + "' and '" + value + "')";
             return false;
         }

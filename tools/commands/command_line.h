@@ -18,7 +18,7 @@ enum class OptionKind : uint8_t {
     repeated,  // one value each time, any number of times
 };
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;       // "--title"
     OptionKind kind;
     std::string_view shortName;  // "-o", or empty
@@ -40,7 +40,7 @@ private:
 };
 
 // False with a usage problem.
-[[nodiscard]] bool parseArguments(std::span<const std::string> arguments, std::span<const OptionSpec> specs,
+[[nodiscard]] bool parseArguments(std::span<const std::string> arguments, std::span<const OptionRule> options,
                                   ParsedArguments& parsed, std::string& problem);
 
 // The stored number a word names in table; false with a problem that lists the words.

@@ -36,7 +36,7 @@ file the program would not show at all) or a file that cannot be read or may not
 2 usage error.
 )";
 
-constexpr OptionSpec decodeOptions[] = {
+constexpr OptionRule decodeOptions[] = {
     {"--display-depth", OptionKind::value, ""},
     {"--no-clobber", OptionKind::flag, ""},
 };

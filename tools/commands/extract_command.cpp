@@ -40,7 +40,7 @@ Exit status: 0 written, 1 no package, a damaged one, a name that would leave DIR
 through a link, a file that may not be replaced or cannot be written, 2 usage error.
 )";
 
-constexpr OptionSpec extractOptions[] = {
+constexpr OptionRule extractOptions[] = {
     {"--picture", OptionKind::value, ""},
     {"--files", OptionKind::value, ""},
     {"--no-clobber", OptionKind::flag, ""},

@@ -30,7 +30,7 @@ and the enclosed files' names (at most 10000 files, names of at most 1024 bytes)
 Exit status: 0 shown, 1 no package or a damaged one (or PROGRAM unreadable), 2 usage error.
 )";
 
-constexpr OptionSpec infoOptions[] = {{"--json", OptionKind::flag, ""}};
+constexpr OptionRule infoOptions[] = {{"--json", OptionKind::flag, ""}};
 
 std::string meaning(std::span<const CodeName> table, int32_t stored, std::string_view fallback) {
     if (const CodeName* name = codeFor(table, stored)) return std::string(name->meaning);

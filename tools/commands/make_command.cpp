@@ -77,7 +77,7 @@ Exit status: 0 written, 1 bad input (an unreadable or unusable file, a text or n
 cannot be stored, a refused picture, an output that may not be replaced), 2 usage error.
 )";
 
-constexpr OptionSpec makeOptions[] = {
+constexpr OptionRule makeOptions[] = {
     {"--output", OptionKind::value, "-o"},  {"--stub", OptionKind::value, ""},
     {"--title", OptionKind::value, ""},     {"--work-title", OptionKind::value, ""},
     {"--comment", OptionKind::value, ""},   {"--comment-file", OptionKind::value, ""},

@@ -5,7 +5,7 @@
 namespace vistello::tools {
 namespace {
 
-constexpr OptionSpec specs[] = {
+constexpr OptionRule options[] = {
     {"--output", OptionKind::value, "-o"},
     {"--enclose", OptionKind::repeated, ""},
     {"--force", OptionKind::flag, ""},
@@ -16,7 +16,7 @@ TEST(CommandLine, TakesValuesEitherWayAndEndsOptionsAtTheDoubleDash) {
                                                 "--force", "--", "--force", "-h"};
     ParsedArguments parsed;
     std::string problem;
-    ASSERT_TRUE(parseArguments(arguments, specs, parsed, problem)) << problem;
+    ASSERT_TRUE(parseArguments(arguments, options, parsed, problem)) << problem;
     EXPECT_EQ(*parsed.value("--output"), "o.exe");
     EXPECT_EQ(parsed.values("--enclose"), (std::vector<std::string>{"-x.txt", "b"}));
     EXPECT_TRUE(parsed.has("--force"));
@@ -40,7 +40,7 @@ TEST(CommandLine, RefusesWhatItCannotTake) {
         SCOPED_TRACE(c.name);
         ParsedArguments parsed;
         std::string problem;
-        EXPECT_FALSE(parseArguments(c.arguments, specs, parsed, problem));
+        EXPECT_FALSE(parseArguments(c.arguments, options, parsed, problem));
         EXPECT_EQ(problem, c.problem);
     }
     int32_t code = 0;
