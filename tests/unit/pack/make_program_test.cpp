@@ -211,5 +211,33 @@ TEST_F(MakeProgramFit, AChoiceThatCannotBeCarriedOutIsRefused) {
     }
 }
 
+// The fitted picture is a new file's worth of bytes made in memory, but it reaches the disk the
+// way every output does: never over the picture it came from, and through a temporary file that
+// is gone afterwards, whether the write was refused or done.
+TEST_F(MakeProgramFit, AFittedPictureIsWrittenSafely) {
+    const fs::path picture = dir_ / "forest.jpg";
+    writeFile(picture, forest_);
+    MakeRecipe recipe;
+    recipe.picturePath = picture.string();
+    recipe.outputPath = picture.string();
+    recipe.fit = {{600, 600}, true, 80};
+    ToolContext tool{files_, console_, stub_};
+    MakeOutcome refused;
+    EXPECT_FALSE(makeProgram(tool, recipe, refused));
+    EXPECT_FALSE(refused.problem.empty());
+    EXPECT_EQ(readFile(picture), forest_) << "the picture is not replaced by its own program";
+
+    recipe.outputPath = (dir_ / "out.exe").string();
+    writeFile(recipe.outputPath, {'o', 'l', 'd'});
+    MakeOutcome made;
+    ASSERT_TRUE(makeProgram(tool, recipe, made)) << made.problem;
+    EXPECT_TRUE(made.refitted);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"forest.jpg", "out.exe"})) << "no temporary file is left";
+    EXPECT_GT(fs::file_size(recipe.outputPath), forest_.size() / 10);
+}
+
 }  // namespace
 }  // namespace vistello::tools
