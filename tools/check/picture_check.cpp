@@ -317,7 +317,9 @@ void judgeBmp(std::span<const uint8_t> picture, const ProgramDecode& decode, con
     }
     report.form = bmpForm(facts);
     report.width = facts.width;
-    report.height = facts.height < 0 ? -facts.height : facts.height;
+    // A top-down BMP stores its height negated; -2147483648 has no positive int32 twin, so the
+    // magnitude is taken in 64 bits and held to the largest height a report can carry.
+    report.height = int32_t(std::min<int64_t>(facts.height < 0 ? -int64_t(facts.height) : facts.height, INT32_MAX));
     if (!decode.loaded) {
         refuse(report, bmpRefusal(facts), noWindow);
         return;
