@@ -132,10 +132,31 @@ bool JpegDecoder::decodeSymbol(uint32_t& symbol) {
 // registers.
 #define VISTELLO_ALWAYS_INLINE __attribute__((always_inline)) inline
 
+// True where one of the eight bytes of `word` is FF.
+static VISTELLO_ALWAYS_INLINE bool holdsFillByte(uint64_t word) {
+    const uint64_t inverted = ~word;
+    return ((inverted - 0x0101010101010101ULL) & ~inverted & 0x8080808080808080ULL) != 0;
+}
+
 // Appends whole bytes of entropy-coded data to a 64-bit buffer until it holds more than 56
 // bits, taking FF 00 as the byte FF and stopping before a marker or at the end of the data.
+// The bits below the count are zero. Where eight bytes are left and none of them is FF, the
+// (64 - count) / 8 bytes the loop would append are appended at once.
 static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t length, size_t& position,
                                                    uint64_t& buffer, uint64_t& count) {
+    if (count <= 56 && position < length && length - position >= 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, data + position, sizeof(word));
+        word = __builtin_bswap64(word);
+        if (!holdsFillByte(word)) {
+            const uint64_t bytes = (64 - count) >> 3;
+            const uint64_t unused = 64 - bytes * 8;
+            buffer |= ((word >> unused) << unused) >> count;
+            count += bytes * 8;
+            position += bytes;
+            return;
+        }
+    }
     while (count <= 56 && position < length) {
         const uint8_t byte = data[position];
         if (byte == markerFill) {

@@ -141,6 +141,44 @@ TEST(JpegEntropy, StuffedZeroAfterFfIsData) {
     expectBlock(picture, 0, coefficients);
 }
 
+// Long runs of one bits give FF bytes (each followed by its stuffed zero) at many offsets from
+// the refill's position, so the refill that appends several bytes at once meets FF inside,
+// at the edge of and beyond the bytes it would take.
+TEST(JpegEntropy, FillBytesAtEveryRefillOffsetAreData) {
+    constexpr uint32_t blocks = 8;
+    BitWriter bits;
+    int32_t expected[blocks][64] = {};
+    int32_t predictor = 0;
+    for (uint32_t i = 0; i < blocks; ++i) {
+        putDc(bits, 4, 8 + i);
+        predictor += static_cast<int32_t>(8 + i);
+        expected[i][0] = predictor;
+        const uint32_t run = i % 5;
+        putAc(bits, run, 14, 0x3FFF ^ i);
+        expected[i][zigZagToNatural[1 + run]] = static_cast<int32_t>(0x3FFF ^ i);
+        putAc(bits, 0, 8, 0xFF);
+        expected[i][zigZagToNatural[2 + run]] = 0xFF;
+        const uint32_t ones = 1 + (i * 3) % 7;   // shifts the next block's FF bytes
+        putAc(bits, 0, ones, (1u << ones) - 1);
+        expected[i][zigZagToNatural[3 + run]] = static_cast<int32_t>((1u << ones) - 1);
+        putEob(bits);
+    }
+    const Bytes entropy = bits.finish();
+    bool offsetSeen[8] = {};
+    for (size_t n = 0; n + 1 < entropy.size(); ++n) {
+        if (entropy[n] == 0xFF) offsetSeen[n % 8] = true;
+    }
+    int offsets = 0;
+    for (bool seen : offsetSeen) offsets += seen ? 1 : 0;
+    ASSERT_GE(offsets, 5);
+    const DecodedPicture picture = decodeBothPaths(greyFrame(blocks, entropy));
+    ASSERT_EQ(picture.result, 1);
+    for (uint32_t i = 0; i < blocks; ++i) {
+        SCOPED_TRACE(i);
+        expectBlock(picture, i, expected[i]);
+    }
+}
+
 TEST(JpegEntropy, OneDhtSegmentMayHoldFourTables) {
     Bytes payload;
     for (uint8_t classAndId : {uint8_t{0x00}, uint8_t{0x01}, uint8_t{0x10}, uint8_t{0x11}}) {
