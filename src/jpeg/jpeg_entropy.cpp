@@ -11,6 +11,7 @@
 // that depends on where the data ends happens on the reference path. Both paths give the same
 // symbols, values and failures for every input; the fast one may have read a few bytes
 // further, never past the marker, so the marker search after a run finds the same marker.
+#include <bit>
 #include <cstring>
 
 #include "jpeg/jpeg_arith.h"
@@ -147,6 +148,7 @@ static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t l
     if (count <= 56 && position < length && length - position >= 8) {
         uint64_t word = 0;
         std::memcpy(&word, data + position, sizeof(word));
+        static_assert(std::endian::native == std::endian::little, "the word is read little-endian and swapped");
         word = __builtin_bswap64(word);
         if (!holdsFillByte(word)) {
             const uint64_t bytes = (64 - count) >> 3;
