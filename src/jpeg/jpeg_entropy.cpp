@@ -371,26 +371,32 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWith(Bits& bits, C* block,
     return true;
 }
 
+// Corrects one non-zero coefficient by its correction bit: a 1 moves it away from zero by
+// step (adding step modulo 2^32, or subtracting it for a negative coefficient).
 template <class Bits, typename C>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient) {
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient, uint32_t step) {
     const int bit = bits.bit();
     if (bit < 0) return false;
     if (bit == 1) {
-        const int32_t step = wrapShiftLeft(1, approxLow);
-        const int32_t value = coefficient;
-        storeCoefficient(coefficient, value >= 0 ? wrapAdd(value, step) : wrapSub(value, step));
+        const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(coefficient));
+        storeCoefficient(coefficient, static_cast<int32_t>(coefficient >= 0 ? value + step : value - step));
     }
     return true;
 }
 
-// The AC refinement walk, for both bit paths.
+// The AC refinement walk, for both bit paths. The band end, the step and the zig-zag table are
+// held in locals for the walk.
 template <class Bits, typename C>
 VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
+    const uint32_t end = spectralEnd;
+    const uint32_t step = static_cast<uint32_t>(wrapShiftLeft(1, approxLow));
+    const uint8_t* const naturalOrder = zigZagToNatural;
+    const HuffmanTable* const acTable = currentAcTable;
     uint32_t k = spectralStart;
     if (endOfBandRun == 0) {
-        while (k <= spectralEnd) {
+        while (k <= end) {
             uint32_t runSize = 0;
-            if (!bits.symbol(currentAcTable, runSize)) return false;
+            if (!bits.symbol(acTable, runSize)) return false;
             uint32_t run = runSize >> 4;
             const uint32_t size = runSize & 15;
             uint32_t received = 0;
@@ -405,23 +411,23 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block
             }
             // Pass `run` zero coefficients (ZRL: 16 with the one it stops on), correcting
             // the non-zero ones met on the way; the walk never passes Se.
-            for (; k <= spectralEnd; ++k) {
-                C& coefficient = block[zigZagToNatural[k]];
+            for (; k <= end; ++k) {
+                C& coefficient = block[naturalOrder[k]];
                 if (coefficient != 0) {
-                    if (!refineWith(bits, coefficient)) return false;
+                    if (!refineWith(bits, coefficient, step)) return false;
                 } else {
                     if (run == 0) break;
                     --run;
                 }
             }
-            if (size != 0 && k <= spectralEnd) storeCoefficient(block[zigZagToNatural[k]], value);
+            if (size != 0 && k <= end) storeCoefficient(block[naturalOrder[k]], value);
             ++k;
         }
     }
     if (endOfBandRun > 0) {
-        for (; k <= spectralEnd; ++k) {
-            C& coefficient = block[zigZagToNatural[k]];
-            if (coefficient != 0 && !refineWith(bits, coefficient)) return false;
+        for (; k <= end; ++k) {
+            C& coefficient = block[naturalOrder[k]];
+            if (coefficient != 0 && !refineWith(bits, coefficient, step)) return false;
         }
         --endOfBandRun;
     }
