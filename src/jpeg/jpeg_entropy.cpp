@@ -13,6 +13,8 @@
 // further, never past the marker, so the marker search after a run finds the same marker.
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include "jpeg/jpeg_arith.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_tables.h"
@@ -384,6 +386,40 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient, 
     return true;
 }
 
+// Bit n set where the natural-order coefficient n is non-zero.
+static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block) {
+    uint64_t mask = 0;
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter + 8));
+        // Saturating to bytes keeps every non-zero value non-zero.
+        const __m128i zero = _mm_cmpeq_epi8(_mm_packs_epi16(low, high), _mm_setzero_si128());
+        const uint32_t nonZero = ~static_cast<uint32_t>(_mm_movemask_epi8(zero)) & 0xFFFFu;
+        mask |= static_cast<uint64_t>(nonZero) << (16 * quarter);
+    }
+    return mask;
+}
+static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int32_t* block) {
+    uint64_t mask = 0;
+    for (int n = 0; n < 64; ++n) mask |= static_cast<uint64_t>(block[n] != 0) << n;
+    return mask;
+}
+
+// The natural-order positions of the zig-zag band first..last (first may be 64: no position).
+static uint64_t naturalBandMask(uint32_t first, uint32_t last) {
+    struct Masks {
+        uint64_t from[65] = {};
+        uint64_t upTo[64] = {};
+        Masks() {
+            for (int k = 63; k >= 0; --k) from[k] = from[k + 1] | uint64_t{1} << zigZagToNatural[k];
+            uint64_t below = 0;
+            for (int k = 0; k < 64; ++k) upTo[k] = below |= uint64_t{1} << zigZagToNatural[k];
+        }
+    };
+    static const Masks masks;
+    return masks.from[first] & masks.upTo[last];
+}
+
 // The AC refinement walk, for both bit paths. The band end, the step and the zig-zag table are
 // held in locals for the walk.
 template <class Bits, typename C>
@@ -425,9 +461,16 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block
         }
     }
     if (endOfBandRun > 0) {
-        for (; k <= end; ++k) {
-            C& coefficient = block[naturalOrder[k]];
-            if (coefficient != 0 && !refineWith(bits, coefficient, step)) return false;
+        // Only the non-zero coefficients of the rest of the band take a bit: the walk stops
+        // after the last of them.
+        uint64_t pending = k <= end ? nonZeroCoefficients(block) & naturalBandMask(k, end) : 0;
+        for (; pending != 0; ++k) {
+            const uint32_t natural = naturalOrder[k];
+            C& coefficient = block[natural];
+            if (coefficient != 0) {
+                pending &= ~(uint64_t{1} << natural);
+                if (!refineWith(bits, coefficient, step)) return false;
+            }
         }
         --endOfBandRun;
     }
