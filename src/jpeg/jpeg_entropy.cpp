@@ -158,6 +158,7 @@ static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t l
 // below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are buffered.
 struct JpegDecoder::WindowBits {
     static constexpr bool combinedAcLookup = true;
+    static constexpr bool skipsZeroTails = true;
     explicit WindowBits(JpegDecoder& owner)
         : decoder(owner), buffer(owner.bitBuffer), count(owner.bitsLeft), position(owner.cursor) {}
     WindowBits(const WindowBits&) = delete;
@@ -209,6 +210,7 @@ struct JpegDecoder::WindowBits {
 // The reference path: T.81's bit-serial procedures on the decoder's state.
 struct JpegDecoder::SerialBits {
     static constexpr bool combinedAcLookup = false;
+    static constexpr bool skipsZeroTails = false;
     bool symbol(const HuffmanTable* table, uint32_t& result) {
         decoder.activeTable = table;
         return decoder.decodeSymbol(result);
@@ -460,9 +462,15 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block
             ++k;
         }
     }
-    if (endOfBandRun > 0) {
-        // Only the non-zero coefficients of the rest of the band take a bit: the walk stops
-        // after the last of them.
+    if (endOfBandRun > 0 && !Bits::skipsZeroTails) {
+        for (; k <= end; ++k) {
+            C& coefficient = block[naturalOrder[k]];
+            if (coefficient != 0 && !refineWith(bits, coefficient, step)) return false;
+        }
+        --endOfBandRun;
+    } else if (endOfBandRun > 0) {
+        // Only the non-zero coefficients of the rest of the band take a bit: the window's walk
+        // stops after the last of them (the reference path walks the whole band).
         uint64_t pending = k <= end ? nonZeroCoefficients(block) & naturalBandMask(k, end) : 0;
         for (; pending != 0; ++k) {
             const uint32_t natural = naturalOrder[k];
