@@ -13,7 +13,9 @@
 // further, never past the marker, so the marker search after a run finds the same marker.
 #include <cstring>
 
+#if defined(__x86_64__)
 #include <emmintrin.h>
+#endif
 
 #include "jpeg/jpeg_arith.h"
 #include "jpeg/jpeg_decoder.h"
@@ -389,7 +391,15 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient, 
 }
 
 // Bit n set where the natural-order coefficient n is non-zero.
-static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block) {
+template <typename C>
+static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const C* block) {
+    uint64_t mask = 0;
+    for (int n = 0; n < 64; ++n) mask |= static_cast<uint64_t>(block[n] != 0) << n;
+    return mask;
+}
+#if defined(__x86_64__)
+template <>
+VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block) {
     uint64_t mask = 0;
     for (int quarter = 0; quarter < 4; ++quarter) {
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
@@ -401,11 +411,7 @@ static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block)
     }
     return mask;
 }
-static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int32_t* block) {
-    uint64_t mask = 0;
-    for (int n = 0; n < 64; ++n) mask |= static_cast<uint64_t>(block[n] != 0) << n;
-    return mask;
-}
+#endif
 
 // The natural-order positions of the zig-zag band first..last (first may be 64: no position).
 static uint64_t naturalBandMask(uint32_t first, uint32_t last) {
