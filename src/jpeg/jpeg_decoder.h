@@ -111,7 +111,7 @@ private:
     template <class Bits, typename C> [[nodiscard]] bool decodeDcRefineWith(Bits& bits, C* block);
     template <class Bits, typename C> [[nodiscard]] bool decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun);
     template <class Bits, typename C> [[nodiscard]] bool decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun);
-    template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient);
+    template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient, uint32_t step);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockNearMarker(ScanComponent& component, int32_t block[64]);

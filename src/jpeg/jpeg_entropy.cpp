@@ -14,6 +14,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include "jpeg/jpeg_arith.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_tables.h"
@@ -179,6 +183,7 @@ static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t l
 // below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are buffered.
 struct JpegDecoder::WindowBits {
     static constexpr bool combinedAcLookup = true;
+    static constexpr bool skipsZeroTails = true;
     explicit WindowBits(JpegDecoder& owner)
         : decoder(owner), buffer(owner.bitBuffer), count(owner.bitsLeft), position(owner.cursor) {}
     WindowBits(const WindowBits&) = delete;
@@ -230,6 +235,7 @@ struct JpegDecoder::WindowBits {
 // The reference path: T.81's bit-serial procedures on the decoder's state.
 struct JpegDecoder::SerialBits {
     static constexpr bool combinedAcLookup = false;
+    static constexpr bool skipsZeroTails = false;
     bool symbol(const HuffmanTable* table, uint32_t& result) {
         decoder.activeTable = table;
         return decoder.decodeSymbol(result);
@@ -394,26 +400,70 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWith(Bits& bits, C* block,
     return true;
 }
 
+// Corrects one non-zero coefficient by its correction bit: a 1 moves it away from zero by
+// step (adding step modulo 2^32, or subtracting it for a negative coefficient).
 template <class Bits, typename C>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient) {
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::refineWith(Bits& bits, C& coefficient, uint32_t step) {
     const int bit = bits.bit();
     if (bit < 0) return false;
     if (bit == 1) {
-        const int32_t step = wrapShiftLeft(1, approxLow);
-        const int32_t value = coefficient;
-        storeCoefficient(coefficient, value >= 0 ? wrapAdd(value, step) : wrapSub(value, step));
+        const uint32_t value = static_cast<uint32_t>(static_cast<int32_t>(coefficient));
+        storeCoefficient(coefficient, static_cast<int32_t>(coefficient >= 0 ? value + step : value - step));
     }
     return true;
 }
 
-// The AC refinement walk, for both bit paths.
+// Bit n set where the natural-order coefficient n is non-zero.
+template <typename C>
+static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const C* block) {
+    uint64_t mask = 0;
+    for (int n = 0; n < 64; ++n) mask |= static_cast<uint64_t>(block[n] != 0) << n;
+    return mask;
+}
+#if defined(__x86_64__)
+template <>
+VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block) {
+    uint64_t mask = 0;
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter + 8));
+        // Saturating to bytes keeps every non-zero value non-zero.
+        const __m128i zero = _mm_cmpeq_epi8(_mm_packs_epi16(low, high), _mm_setzero_si128());
+        const uint32_t nonZero = ~static_cast<uint32_t>(_mm_movemask_epi8(zero)) & 0xFFFFu;
+        mask |= static_cast<uint64_t>(nonZero) << (16 * quarter);
+    }
+    return mask;
+}
+#endif
+
+// The natural-order positions of the zig-zag band first..last (first may be 64: no position).
+static uint64_t naturalBandMask(uint32_t first, uint32_t last) {
+    struct Masks {
+        uint64_t from[65] = {};
+        uint64_t upTo[64] = {};
+        Masks() {
+            for (int k = 63; k >= 0; --k) from[k] = from[k + 1] | uint64_t{1} << zigZagToNatural[k];
+            uint64_t below = 0;
+            for (int k = 0; k < 64; ++k) upTo[k] = below |= uint64_t{1} << zigZagToNatural[k];
+        }
+    };
+    static const Masks masks;
+    return masks.from[first] & masks.upTo[last];
+}
+
+// The AC refinement walk, for both bit paths. The band end, the step and the zig-zag table are
+// held in locals for the walk.
 template <class Bits, typename C>
 VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
+    const uint32_t end = spectralEnd;
+    const uint32_t step = static_cast<uint32_t>(wrapShiftLeft(1, approxLow));
+    const uint8_t* const naturalOrder = zigZagToNatural;
+    const HuffmanTable* const acTable = currentAcTable;
     uint32_t k = spectralStart;
     if (endOfBandRun == 0) {
-        while (k <= spectralEnd) {
+        while (k <= end) {
             uint32_t runSize = 0;
-            if (!bits.symbol(currentAcTable, runSize)) return false;
+            if (!bits.symbol(acTable, runSize)) return false;
             uint32_t run = runSize >> 4;
             const uint32_t size = runSize & 15;
             uint32_t received = 0;
@@ -428,23 +478,36 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block
             }
             // Pass `run` zero coefficients (ZRL: 16 with the one it stops on), correcting
             // the non-zero ones met on the way; the walk never passes Se.
-            for (; k <= spectralEnd; ++k) {
-                C& coefficient = block[zigZagToNatural[k]];
+            for (; k <= end; ++k) {
+                C& coefficient = block[naturalOrder[k]];
                 if (coefficient != 0) {
-                    if (!refineWith(bits, coefficient)) return false;
+                    if (!refineWith(bits, coefficient, step)) return false;
                 } else {
                     if (run == 0) break;
                     --run;
                 }
             }
-            if (size != 0 && k <= spectralEnd) storeCoefficient(block[zigZagToNatural[k]], value);
+            if (size != 0 && k <= end) storeCoefficient(block[naturalOrder[k]], value);
             ++k;
         }
     }
-    if (endOfBandRun > 0) {
-        for (; k <= spectralEnd; ++k) {
-            C& coefficient = block[zigZagToNatural[k]];
-            if (coefficient != 0 && !refineWith(bits, coefficient)) return false;
+    if (endOfBandRun > 0 && !Bits::skipsZeroTails) {
+        for (; k <= end; ++k) {
+            C& coefficient = block[naturalOrder[k]];
+            if (coefficient != 0 && !refineWith(bits, coefficient, step)) return false;
+        }
+        --endOfBandRun;
+    } else if (endOfBandRun > 0) {
+        // Only the non-zero coefficients of the rest of the band take a bit: the window's walk
+        // stops after the last of them (the reference path walks the whole band).
+        uint64_t pending = k <= end ? nonZeroCoefficients(block) & naturalBandMask(k, end) : 0;
+        for (; pending != 0; ++k) {
+            const uint32_t natural = naturalOrder[k];
+            C& coefficient = block[natural];
+            if (coefficient != 0) {
+                pending &= ~(uint64_t{1} << natural);
+                if (!refineWith(bits, coefficient, step)) return false;
+            }
         }
         --endOfBandRun;
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 #include "jpeg/jpeg_arith.h"
 #include "jpeg/jpeg_idct.h"
@@ -272,6 +273,58 @@ TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
                     EXPECT_TRUE(split.guardsIntact);
                     EXPECT_TRUE(split.dib == single.dib);
                 }
+            }
+        }
+    }
+}
+
+// Many refinement scans, each band split differently, so that blocks inside end-of-band runs
+// have non-zero coefficients before, inside and after the band: the fast walk, which stops
+// after the band's last non-zero coefficient, must give the reference path's bytes, result and
+// messages, with 16-bit and 32-bit stores, whole, cut and damaged.
+TEST(JpegProgressive, RefinementScansMatchTheReferencePath) {
+    if (!referenceToolsPresent()) GTEST_SKIP() << "cjpeg missing";
+    const std::string script = scratchPath("refinement_scans.txt");
+    const char* scans =
+        "0,1,2: 0-0, 0, 2;\n0,1,2: 0-0, 2, 1;\n0: 1-5, 0, 3;\n1: 1-63, 0, 2;\n2: 1-63, 0, 2;\n"
+        "0: 6-63, 0, 3;\n0: 1-63, 3, 2;\n0: 1-9, 2, 1;\n0: 10-63, 2, 1;\n1: 1-63, 2, 1;\n"
+        "2: 1-30, 2, 1;\n2: 31-63, 2, 1;\n0,1,2: 0-0, 1, 0;\n0: 1-20, 1, 0;\n0: 21-63, 1, 0;\n"
+        "1: 1-63, 1, 0;\n2: 1-63, 1, 0;\n";
+    ASSERT_TRUE(writeFile(script, Bytes(scans, scans + std::strlen(scans))));
+    const struct { const char* name; uint32_t width, height; const char* options; } pictures[] = {
+        {"4:2:0 quality 95", 96, 80, "-quality 95 -sample 2x2"},
+        {"4:4:4 quality 60", 72, 40, "-quality 60 -sample 1x1"},
+        {"4:2:0 quality 100, width 20", 20, 36, "-quality 100 -sample 2x2"},
+    };
+    const DecoderSetUp narrow = [](JpegDecoder& decoder) { decoder.threads = 1; };
+    const DecoderSetUp wide = [](JpegDecoder& decoder) {
+        decoder.threads = 1;
+        decoder.narrowCoefficientStores = false;
+    };
+    for (const auto& picture : pictures) {
+        SCOPED_TRACE(picture.name);
+        const Bytes complete = makeJpeg(picture.width, picture.height, std::string(picture.options) + " -scans " + script);
+        ASSERT_FALSE(complete.empty());
+        Bytes damaged = complete;
+        damaged[damaged.size() * 3 / 4] ^= 0x21;
+        const struct { const char* name; Bytes jpeg; } streams[] = {
+            {"complete", complete},
+            {"cut at 55 %", Bytes(complete.begin(), complete.begin() + long(complete.size() * 11 / 20))},
+            {"cut at 90 %", Bytes(complete.begin(), complete.begin() + long(complete.size() * 9 / 10))},
+            {"damaged byte", damaged},
+        };
+        for (const auto& stream : streams) {
+            SCOPED_TRACE(stream.name);
+            const DecodedPicture probed = decodePicture(complete);
+            ASSERT_EQ(probed.result, 1);
+            const DecodedPicture expected =
+                decodeInto(stream.jpeg, probed.paddedWidth, probed.paddedHeight, EntropyPath::reference, wide);
+            for (const DecoderSetUp* setUp : {&narrow, &wide}) {
+                const DecodedPicture actual =
+                    decodeInto(stream.jpeg, probed.paddedWidth, probed.paddedHeight, EntropyPath::fast, *setUp);
+                EXPECT_EQ(actual.result, expected.result);
+                EXPECT_EQ(actual.messages, expected.messages);
+                EXPECT_TRUE(actual.dib == expected.dib);
             }
         }
     }
