@@ -66,5 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const Outcome fast = decode(data, size, probe, {EntropyPath::fast, SimdLevel::best, threads, true});
         if (fast.result != reference.result || fast.dib != reference.dib || fast.messages != reference.messages) std::abort();
     }
+    // The reference entropy path on two threads: restart scans split between the threads run it too.
+    const Outcome twoThreads = decode(data, size, probe, {EntropyPath::reference, SimdLevel::scalar, 2, false});
+    if (twoThreads.result != reference.result || twoThreads.dib != reference.dib || twoThreads.messages != reference.messages) std::abort();
     return 0;
 }

@@ -130,6 +130,12 @@ private:
     [[nodiscard]] McuDrawing drawingOfScan() const;
     [[nodiscard]] bool decodeQueuedMcu(int64_t x, int64_t y);
     [[nodiscard]] bool decodeRestartScan();
+    // --- restart scans on two threads (jpeg_restart_split.cpp)
+    // false when the scan is not split (markers out of order, no helper): nothing was decoded.
+    [[nodiscard]] bool decodeRestartScanSplit(bool& decoded);
+    [[nodiscard]] bool restartMarkersInOrder(uint32_t intervals, uint32_t splitInterval, size_t& splitStart) const;
+    void copyScanStateTo(JpegDecoder& worker) const;
+    void decodeIntervals(uint32_t first, uint32_t end, size_t start);
     [[nodiscard]] bool decodeRun(uint32_t count);
     [[nodiscard]] bool decodeComponentRun(uint32_t count);
     [[nodiscard]] bool decodeMcus(uint32_t count);

@@ -80,7 +80,10 @@ McuDrawing JpegDecoder::drawingOfScan() const {
 
 bool JpegDecoder::decodeBaselineScan() {
     restartCount = 0;
-    if (scanCanBeQueued()) {
+    const bool threaded = scanCanBeQueued();
+    bool splitDecoded = false;
+    if (threaded && restartInterval != 0 && decodeRestartScanSplit(splitDecoded)) return splitDecoded;
+    if (threaded) {
         uint32_t blocksPerMcu = 0;
         for (uint32_t i = 0; i < scanComponentCount; ++i) blocksPerMcu += scanComponents[i].blocksPerMcu;
         pipeline = McuPipeline::start(blocksPerMcu);
