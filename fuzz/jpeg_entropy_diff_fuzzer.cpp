@@ -32,6 +32,7 @@ struct Settings {
     vistello::SimdLevel simd;
     uint32_t threads;
     bool narrowStores;
+    uint32_t queuedBatchMcus = 64;   // 1: both threads draw baseline scans of small pictures
 };
 
 Outcome decode(const uint8_t* data, size_t size, const vistello::FrameProbeResult& probe, Settings settings) {
@@ -44,6 +45,7 @@ Outcome decode(const uint8_t* data, size_t size, const vistello::FrameProbeResul
     decoder.simd = settings.simd;
     decoder.threads = settings.threads;
     decoder.threadedMinimumPixels = 0;
+    decoder.queuedBatchMcus = settings.queuedBatchMcus;
     decoder.narrowCoefficientStores = settings.narrowStores;
     uint8_t* origin = outcome.dib.data() + size_t(probe.paddedHeight - 1) * size_t(stride);
     outcome.result = decoder.decodeJpeg(data, size, {origin, stride, probe.paddedWidth, probe.paddedHeight});
@@ -62,8 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using vistello::EntropyPath;
     using vistello::SimdLevel;
     const Outcome reference = decode(data, size, probe, {EntropyPath::reference, SimdLevel::scalar, 1, false});
-    for (const uint32_t threads : {1u, 2u}) {
-        const Outcome fast = decode(data, size, probe, {EntropyPath::fast, SimdLevel::best, threads, true});
+    const Settings fastSettings[] = {
+        {EntropyPath::fast, SimdLevel::best, 1, true},
+        {EntropyPath::fast, SimdLevel::best, 2, true},
+        {EntropyPath::fast, SimdLevel::best, 2, true, 1},
+    };
+    for (const Settings& settings : fastSettings) {
+        const Outcome fast = decode(data, size, probe, settings);
         if (fast.result != reference.result || fast.dib != reference.dib || fast.messages != reference.messages) std::abort();
     }
     // The reference entropy path on two threads: restart scans split between the threads run it too.

@@ -51,13 +51,18 @@ public:
     // Threads of one decode: 0 is the default (the machine's cores, at most 2), 1 decodes on the
     // calling thread alone, 2 or more use one helper thread. With a helper, frames of at least
     // threadedMinimumPixels pixels (and two MCU rows) are decoded on both: baseline frames transform
-    // and convert on the helper while the calling thread decodes the entropy-coded data, the
+    // and convert on the helper while the calling thread decodes the entropy-coded data (and
+    // draws too when the helper is behind), the
     // progressive end stage splits the MCU rows, and large coefficient stores have their pages
     // mapped by both threads before the first scan. The DIB, the result and the messages are
     // the same whatever the threads; a helper that cannot start leaves the work to one thread.
     uint32_t threads = 0;
     // Below it a helper's start and hand-overs cost more than it gains, above all on a busy machine.
     uint64_t threadedMinimumPixels = uint64_t(1) << 21;
+    // MCUs per hand-over of a baseline scan drawn on two threads (1 to 64); while the helper is
+    // behind, the decoding thread draws waiting hand-overs too. Tests and fuzzing use 1 so that
+    // small pictures are drawn by both threads.
+    uint32_t queuedBatchMcus = 64;
 
     // Progressive frames keep 16-bit coefficients; where crafted data drives one beyond 16 bits
     // the frame is decoded again with 32-bit stores, the arithmetic of every decode. false keeps
@@ -147,7 +152,7 @@ private:
     [[nodiscard]] bool decodeMcuBlocks(BlockFor blockFor);
     void mcuPosition(int64_t& x, int64_t& y) const;
 
-    // The threads a decode may use: the setting, 0 resolved to the machine's cores (1 or 2).
+    // The threads a decode may use: the setting, 0 resolved to the cores the process may run on (1 or 2).
     [[nodiscard]] uint32_t threadsInUse() const;
     void chooseKernels();
 

@@ -1,5 +1,6 @@
 // The frame's scan loop and the MCU loops of sequential scans, with restart intervals and
 // resynchronisation on RSTn markers (ITU-T T.81, E.2 and F.2.1).
+#include "common/usable_cores.h"
 #include "jpeg/jpeg_color.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_idct.h"
@@ -7,13 +8,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 namespace vistello {
 
 uint32_t JpegDecoder::threadsInUse() const {
     if (threads != 0) return threads;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+    return std::clamp(usableCoreCount(), 1u, 2u);
 }
 
 void JpegDecoder::chooseKernels() {
@@ -86,7 +86,7 @@ bool JpegDecoder::decodeBaselineScan() {
     if (threaded) {
         uint32_t blocksPerMcu = 0;
         for (uint32_t i = 0; i < scanComponentCount; ++i) blocksPerMcu += scanComponents[i].blocksPerMcu;
-        pipeline = McuPipeline::start(blocksPerMcu);
+        pipeline = McuPipeline::start(blocksPerMcu, queuedBatchMcus);
         if (pipeline) pipeline->setDrawing(drawingOfScan());
     }
     const bool decoded = decodeBaselineScanMcus();

@@ -1,5 +1,6 @@
 #include "jpeg/jpeg_mcu_pipeline.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace vistello {
@@ -16,13 +17,14 @@ void drawMcu(const McuDrawing& drawing, int64_t x, int64_t y, int32_t (*blocks)[
                           drawing.chromaComponents == 2 ? chroma + 64 : nullptr, drawing.level);
 }
 
-McuPipeline::McuPipeline(uint32_t blocks) : blocksPerMcu(blocks) {}
+McuPipeline::McuPipeline(uint32_t blocks, uint32_t mcus)
+    : blocksPerMcu(blocks), batchMcus(std::clamp(mcus, 1u, maxBatchMcus)) {}
 
-std::unique_ptr<McuPipeline> McuPipeline::start(uint32_t blocksPerMcu) {
+std::unique_ptr<McuPipeline> McuPipeline::start(uint32_t blocksPerMcu, uint32_t batchMcus) {
     std::unique_ptr<McuPipeline> pipeline;
     try {
-        pipeline.reset(new McuPipeline(blocksPerMcu));
-        const uint64_t values = uint64_t{ringBatches} * batchMcus * blocksPerMcu * 64;
+        pipeline.reset(new McuPipeline(blocksPerMcu, batchMcus));
+        const uint64_t values = uint64_t{ringBatches} * pipeline->batchMcus * blocksPerMcu * 64;
         pipeline->coefficients = tryAllocateZeroed<int32_t>(values, values);
         if (!pipeline->coefficients) return nullptr;
         pipeline->helper = std::thread([raw = pipeline.get()] { raw->helperLoop(); });
@@ -53,7 +55,9 @@ void McuPipeline::commit(int64_t x, int64_t y) {
     if (++fillCount == batchMcus) publish();
 }
 
-// Hands the batch being filled to the helper and waits for the next one to be free.
+// Hands the batch being filled over and waits for the next one to be free. While the ring is
+// full this thread draws the oldest batch nobody has taken instead of waiting: the helper alone
+// is slower than the entropy decoding, so both threads draw.
 void McuPipeline::publish() {
     Batch& batch = batches[filling];
     batch.count = fillCount;
@@ -61,7 +65,7 @@ void McuPipeline::publish() {
     std::unique_lock<std::mutex> lock(mutex);
     ++published;
     changed.notify_all();
-    changed.wait(lock, [this] { return published - drawn < ringBatches; });
+    while (published - drawn >= ringBatches) drawOrWait(lock);
     filling = static_cast<uint32_t>(published % ringBatches);
     fillCount = 0;
 }
@@ -69,26 +73,40 @@ void McuPipeline::publish() {
 void McuPipeline::drain() {
     if (fillCount > 0) publish();
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return drawn == published; });
+    while (drawn < published) drawOrWait(lock);
+}
+
+void McuPipeline::drawOrWait(std::unique_lock<std::mutex>& lock) {
+    if (claimed == published) {
+        changed.wait(lock);
+        return;
+    }
+    drawClaimed(lock);
+    ++callerBatches;
+}
+
+// Takes the oldest batch nobody has taken and draws it with the mutex released. Batches are
+// finished out of order by the two threads (they write disjoint parts of the DIB); drawn counts
+// the leading run of finished batches, so a slot is reused only once every batch before it is done.
+void McuPipeline::drawClaimed(std::unique_lock<std::mutex>& lock) {
+    const uint64_t number = claimed++;
+    const uint32_t index = static_cast<uint32_t>(number % ringBatches);
+    lock.unlock();
+    const Batch& batch = batches[index];
+    int32_t (*mcu)[64] = blocks(index);
+    for (uint32_t i = 0; i < batch.count; ++i, mcu += blocksPerMcu) drawMcu(batch.drawing, batch.x[i], batch.y[i], mcu);
+    lock.lock();
+    finished[index] = true;
+    while (drawn < claimed && finished[drawn % ringBatches]) finished[drawn++ % ringBatches] = false;
+    changed.notify_all();
 }
 
 void McuPipeline::helperLoop() {
+    std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        uint32_t index = 0;
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait(lock, [this] { return drawn < published || stopping; });
-            if (drawn == published) return;   // stopping, nothing left
-            index = static_cast<uint32_t>(drawn % ringBatches);
-        }
-        const Batch& batch = batches[index];
-        int32_t (*mcu)[64] = blocks(index);
-        for (uint32_t i = 0; i < batch.count; ++i, mcu += blocksPerMcu) drawMcu(batch.drawing, batch.x[i], batch.y[i], mcu);
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            ++drawn;
-        }
-        changed.notify_all();
+        changed.wait(lock, [this] { return claimed < published || stopping; });
+        if (claimed == published) return;   // stopping, nothing left
+        drawClaimed(lock);
     }
 }
 
