@@ -48,13 +48,14 @@ public:
     EntropyPath entropyPath = EntropyPath::fast;
     SimdLevel simd = SimdLevel::best;   // the transform's and the colour conversion's
 
-    // Threads of one decode: 0 is the default (the machine's cores, at most 2), 1 decodes on the
-    // calling thread alone, 2 or more use one helper thread. With a helper, frames of at least
-    // threadedMinimumPixels pixels (and two MCU rows) are decoded on both: baseline frames transform
-    // and convert on the helper while the calling thread decodes the entropy-coded data (and
-    // draws too when the helper is behind), the
-    // progressive end stage splits the MCU rows, and large coefficient stores have their pages
-    // mapped by both threads before the first scan. The DIB, the result and the messages are
+    // Threads of one decode: 0 is the default (the cores the process may run on, at most 2), 1
+    // decodes on the calling thread alone, 2 or more use one helper thread. With a helper, frames
+    // of at least threadedMinimumPixels pixels (and two MCU rows) are decoded on both: baseline
+    // frames transform and convert on the helper while the calling thread decodes the
+    // entropy-coded data (and draws too when the helper is behind), restart scans whose markers
+    // come in order are split into two halves decoded side by side, the progressive end stage
+    // splits the MCU rows, and large coefficient stores have their pages mapped by both threads
+    // before the first scan. The DIB, the result and the messages are
     // the same whatever the threads; a helper that cannot start leaves the work to one thread.
     uint32_t threads = 0;
     // Below it a helper's start and hand-overs cost more than it gains, above all on a busy machine.
