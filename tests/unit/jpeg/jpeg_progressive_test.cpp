@@ -21,7 +21,7 @@ namespace {
 // paths divide the green products differently).
 TEST(JpegProgressive, SameAsTheBaselineEquivalent) {
     if (!referenceToolsPresent()) GTEST_SKIP() << "cjpeg missing";
-    const struct { const char* name; uint32_t width, height; const char* sampling; bool grey; } cases[] = {
+    const CjpegPicture cases[] = {
         {"4:2:0 width 20: extra block at each row end", 20, 18, "2x2", false},
         {"4:2:0 width 28: no extra block", 28, 18, "2x2", false},
         {"4:2:0 width 200", 200, 40, "2x2", false},
@@ -216,7 +216,7 @@ TEST(JpegProgressive, EarlyEndsKeepWhatArrived) {
 // end stage, and nothing outside the DIB may be written.
 TEST(JpegProgressive, TwoThreadEndStageGivesTheOneThreadBytes) {
     if (!referenceToolsPresent()) GTEST_SKIP() << "cjpeg missing";
-    const struct { const char* name; uint32_t width, height; const char* sampling; bool grey; } pictures[] = {
+    const CjpegPicture pictures[] = {
         {"4:2:0, one MCU row", 70, 16, "2x2", false},
         {"4:2:0, two MCU rows, extra block at each row end", 20, 32, "2x2", false},
         {"4:2:0, five MCU rows, partial last row", 57, 75, "2x2", false},

@@ -11,7 +11,7 @@ namespace {
 
 TEST(JpegSharedDrawing, BothThreadsDrawTheSameDibResultAndMessagesAsTheScalarOneThreadDecode) {
     if (!referenceToolsPresent()) GTEST_SKIP() << "cjpeg is not installed";
-    const struct { const char* name; uint32_t width, height; const char* sampling; bool grey; } pictures[] = {
+    const CjpegPicture pictures[] = {
         // Hundreds of MCUs, several ring lengths: the decoding thread outruns the helper.
         {"4:2:0, partial last MCU row and column", 641, 479, "2x2", false},
         {"4:4:4", 400, 301, "1x1", false},

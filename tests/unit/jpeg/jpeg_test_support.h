@@ -53,6 +53,14 @@ bool referenceToolsPresent();
 bool runCommand(const std::string& command);
 // cjpeg of the test pattern with extra options; empty on failure.
 Bytes makeJpeg(uint32_t width, uint32_t height, const std::string& cjpegOptions, bool grey = false);
+
+// One picture of a table of cjpeg test pictures: its trace name, size and -sample factors.
+struct CjpegPicture {
+    const char* name;
+    uint32_t width, height;
+    const char* sampling;
+    bool grey;
+};
 Bytes jpegtran(const Bytes& jpeg, const std::string& options);
 // djpeg -nosmooth -dct int output as top-down RGB (grey expanded to three bytes).
 RgbPicture referenceDecode(const Bytes& jpeg);
