@@ -98,25 +98,34 @@ inline void store(int32_t* values, __m256i v) { _mm256_storeu_si256(reinterpret_
 
 void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
     __m256i rows[8];
-    __m256i ac = _mm256_blend_epi32(load(block), _mm256_setzero_si256(), 1);
-    for (int r = 1; r < 8; ++r) ac = _mm256_or_si256(ac, load(block + r * 8));
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) rows[r] = load(block + r * 8);
+    const __m256i lower = _mm256_or_si256(_mm256_or_si256(rows[1], rows[2]), rows[3]);
+    const __m256i upper = _mm256_or_si256(_mm256_or_si256(rows[4], rows[5]), _mm256_or_si256(rows[6], rows[7]));
+    const __m256i firstRowAc = _mm256_blend_epi32(rows[0], _mm256_setzero_si256(), 1);
+    const __m256i ac = _mm256_or_si256(_mm256_or_si256(lower, upper), firstRowAc);
     // A block whose only coefficient is the DC is flat: every output is DC x q + shift, as the
     // passes would compute it.
     if (_mm256_testz_si256(ac, ac)) {
         const __m256i flat = _mm256_set1_epi32(wrapAdd(wrapMul(block[0], quantTable[0]), levelShift));
+#pragma GCC unroll 8
         for (int r = 0; r < 8; ++r) store(block + r * 8, flat);
         return;
     }
-    for (int r = 0; r < 8; ++r) rows[r] = _mm256_mullo_epi32(load(block + r * 8), load(quantTable + r * 8));
-    // Column pass: lanes are columns, the eight vectors the rows. Where rows 1..7 are all zero,
-    // every output row equals row 0.
-    const __m256i upper = _mm256_or_si256(_mm256_or_si256(rows[4], rows[5]), _mm256_or_si256(rows[6], rows[7]));
-    const __m256i lower = _mm256_or_si256(_mm256_or_si256(rows[1], rows[2]), rows[3]);
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) rows[r] = _mm256_mullo_epi32(rows[r], load(quantTable + r * 8));
+    // The level shift rides on the DC. The DC reaches every output only through additions and
+    // subtractions (never a product or a division), in the column pass and again in each row
+    // pass, so adding the shift there adds it to all 64 outputs exactly, wrap-around included.
+    rows[0] = _mm256_add_epi32(rows[0], _mm256_setr_epi32(levelShift, 0, 0, 0, 0, 0, 0, 0));
+    // Column pass: lanes are columns, the eight vectors the rows. Where rows 1..7 are all zero
+    // (as coefficients, so also as products), every output row equals row 0.
     if (!_mm256_testz_si256(upper, upper)) {
         pass<false>(rows);
     } else if (!_mm256_testz_si256(lower, lower)) {
         pass<true>(rows);
     } else {
+#pragma GCC unroll 8
         for (int r = 1; r < 8; ++r) rows[r] = rows[0];
     }
     // Row pass on the transposed workspace: the vectors are its columns.
@@ -127,9 +136,8 @@ void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t
     } else {
         pass<false>(rows);
     }
-    const __m256i shift = _mm256_set1_epi32(levelShift);
-    for (int c = 0; c < 8; ++c) rows[c] = _mm256_add_epi32(rows[c], shift);
     transpose(rows);
+#pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) store(block + r * 8, rows[r]);
 }
 
