@@ -177,6 +177,7 @@ private:
 
     HeldMessages messages;
     TransformFunction transform = transformBlockScalar;   // chosen from simd for each frame
+    NarrowTransformFunction narrowTransform = narrowTransformFor(SimdLevel::scalar);   // the same, for 16-bit stores
     SimdLevel simdInUse = SimdLevel::scalar;
     const uint8_t* data = nullptr;
     size_t length = 0;        // dataEnd = data + length

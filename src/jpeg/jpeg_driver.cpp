@@ -19,6 +19,7 @@ uint32_t JpegDecoder::threadsInUse() const {
 void JpegDecoder::chooseKernels() {
     simdInUse = usableSimdLevel(simd);
     transform = transformFor(simdInUse);
+    narrowTransform = narrowTransformFor(simdInUse);
 }
 
 int JpegDecoder::decodeScans() {

@@ -46,6 +46,13 @@ inline void idctPass(const int32_t x[8], int32_t out[8]) {
     out[7] = wrapSub(e0, o7);
 }
 
+// A level's transform of 16-bit coefficients: widened into the samples, transformed there.
+template <TransformFunction transform>
+void widenThenTransform(const int16_t coefficients[64], int32_t samples[64], const int32_t quantTable[64], int32_t levelShift) {
+    for (int n = 0; n < 64; ++n) samples[n] = coefficients[n];
+    transform(samples, quantTable, levelShift);
+}
+
 }  // namespace
 
 int32_t foldQuantiser(uint32_t quantiser, int32_t scale) {
@@ -102,8 +109,20 @@ TransformFunction transformFor(SimdLevel level) {
     }
     return transformBlockScalar;
 }
+
+NarrowTransformFunction narrowTransformFor(SimdLevel level) {
+    switch (level) {
+    case SimdLevel::scalar: return widenThenTransform<transformBlockScalar>;
+    case SimdLevel::sse2: return widenThenTransform<transformBlockSse2>;
+    case SimdLevel::sse41: return widenThenTransform<transformBlockSse41>;
+    case SimdLevel::avx2:
+    case SimdLevel::best: return transformNarrowBlockAvx2;
+    }
+    return widenThenTransform<transformBlockScalar>;
+}
 #else
 TransformFunction transformFor(SimdLevel) { return transformBlockScalar; }
+NarrowTransformFunction narrowTransformFor(SimdLevel) { return widenThenTransform<transformBlockScalar>; }
 #endif
 
 void transformBlock(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {

@@ -28,6 +28,15 @@ using TransformFunction = void (*)(int32_t block[64], const int32_t quantTable[6
 // The transform of a level (scalar for levels this build has no vector code for).
 [[nodiscard]] TransformFunction transformFor(SimdLevel level);
 
+// The same transform of 16-bit coefficients, its samples written to samples: the values are
+// those of the level's transform of the coefficients widened to 32 bits.
+using NarrowTransformFunction = void (*)(const int16_t coefficients[64], int32_t samples[64], const int32_t quantTable[64],
+                                         int32_t levelShift);
+[[nodiscard]] NarrowTransformFunction narrowTransformFor(SimdLevel level);
+// The AVX2 one widens while it loads; only for processors that have AVX2.
+void transformNarrowBlockAvx2(const int16_t coefficients[64], int32_t samples[64], const int32_t quantTable[64],
+                              int32_t levelShift);
+
 // The fold applied to a quantiser when a DQT segment stores it: (Q x scale) >> 2.
 [[nodiscard]] int32_t foldQuantiser(uint32_t quantiser, int32_t scale);
 

@@ -94,12 +94,9 @@ inline void transpose(__m256i m[8]) {
 inline __m256i load(const int32_t* values) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values)); }
 inline void store(int32_t* values, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(values), v); }
 
-}  // namespace
-
-void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
-    __m256i rows[8];
-#pragma GCC unroll 8
-    for (int r = 0; r < 8; ++r) rows[r] = load(block + r * 8);
+// The transform of the coefficient rows loaded into rows[0..7], its samples stored into samples.
+__attribute__((always_inline)) inline void transformRows(__m256i rows[8], int32_t samples[64], const int32_t quantTable[64],
+                                                         int32_t levelShift) {
     const __m256i lower = _mm256_or_si256(_mm256_or_si256(rows[1], rows[2]), rows[3]);
     const __m256i upper = _mm256_or_si256(_mm256_or_si256(rows[4], rows[5]), _mm256_or_si256(rows[6], rows[7]));
     const __m256i firstRowAc = _mm256_blend_epi32(rows[0], _mm256_setzero_si256(), 1);
@@ -107,9 +104,10 @@ void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t
     // A block whose only coefficient is the DC is flat: every output is DC x q + shift, as the
     // passes would compute it.
     if (_mm256_testz_si256(ac, ac)) {
-        const __m256i flat = _mm256_set1_epi32(wrapAdd(wrapMul(block[0], quantTable[0]), levelShift));
+        const int32_t dc = _mm256_cvtsi256_si32(rows[0]);
+        const __m256i flat = _mm256_set1_epi32(wrapAdd(wrapMul(dc, quantTable[0]), levelShift));
 #pragma GCC unroll 8
-        for (int r = 0; r < 8; ++r) store(block + r * 8, flat);
+        for (int r = 0; r < 8; ++r) store(samples + r * 8, flat);
         return;
     }
 #pragma GCC unroll 8
@@ -138,15 +136,38 @@ void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t
     }
     transpose(rows);
 #pragma GCC unroll 8
-    for (int r = 0; r < 8; ++r) store(block + r * 8, rows[r]);
+    for (int r = 0; r < 8; ++r) store(samples + r * 8, rows[r]);
+}
+
+}  // namespace
+
+void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
+    __m256i rows[8];
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) rows[r] = load(block + r * 8);
+    transformRows(rows, block, quantTable, levelShift);
+}
+
+void transformNarrowBlockAvx2(const int16_t coefficients[64], int32_t samples[64], const int32_t quantTable[64],
+                              int32_t levelShift) {
+    __m256i rows[8];
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) {
+        rows[r] = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + r * 8)));
+    }
+    transformRows(rows, samples, quantTable, levelShift);
 }
 
 }  // namespace vistello
 #else
 namespace vistello {
-// Without AVX2 in this build the level falls back to the SSE4.1 transform.
+// Without AVX2 in this build the level falls back to the SSE4.1 transforms.
 void transformBlockAvx2(int32_t block[64], const int32_t quantTable[64], int32_t levelShift) {
     transformBlockSse41(block, quantTable, levelShift);
+}
+void transformNarrowBlockAvx2(const int16_t coefficients[64], int32_t samples[64], const int32_t quantTable[64],
+                              int32_t levelShift) {
+    narrowTransformFor(SimdLevel::sse41)(coefficients, samples, quantTable, levelShift);
 }
 }  // namespace vistello
 #endif

@@ -41,16 +41,15 @@ template <typename C> ZeroedArray<C>* storesOf(ZeroedArray<int16_t>* narrow, Zer
 template <> ZeroedArray<int16_t>* storesOf<int16_t>(ZeroedArray<int16_t>* narrow, ZeroedArray<int32_t>*) { return narrow; }
 template <> ZeroedArray<int32_t>* storesOf<int32_t>(ZeroedArray<int16_t>*, ZeroedArray<int32_t>* wide) { return wide; }
 
-// The samples of a stored block, transformed: 32-bit blocks in place, 16-bit ones widened into
-// scratch first.
-const int32_t* transformStored(TransformFunction transform, int32_t* block, int32_t*, const int32_t* quant, int32_t shift) {
+// The samples of a stored block, transformed: 32-bit blocks in place, 16-bit ones into scratch.
+const int32_t* transformStored(TransformFunction transform, NarrowTransformFunction, int32_t* block, int32_t*,
+                               const int32_t* quant, int32_t shift) {
     transform(block, quant, shift);
     return block;
 }
-const int32_t* transformStored(TransformFunction transform, const int16_t* block, int32_t* scratch, const int32_t* quant,
-                               int32_t shift) {
-    for (int n = 0; n < 64; ++n) scratch[n] = block[n];
-    transform(scratch, quant, shift);
+const int32_t* transformStored(TransformFunction, NarrowTransformFunction narrowTransform, const int16_t* block, int32_t* scratch,
+                               const int32_t* quant, int32_t shift) {
+    narrowTransform(block, scratch, quant, shift);
     return scratch;
 }
 
@@ -385,13 +384,13 @@ void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) {
                 const size_t row = size_t{mcuRow} * frameMaxV + j / frameMaxH;
                 const size_t column = size_t{mcuColumn} * frameMaxH + j % frameMaxH;
                 C* block = store[0].get() + (row * storeRowBlocks + column) * 64;
-                luma[j] = transformStored(transform, block, scratch[j], quant[0], levelShift);
+                luma[j] = transformStored(transform, narrowTransform, block, scratch[j], quant[0], levelShift);
             }
             const int32_t* chroma[2] = {zeroBlock, zeroBlock};
             for (uint32_t c = 0; c < 2; ++c) {
                 if (!store[c + 1]) continue;
                 C* block = store[c + 1].get() + mcu * 64;
-                chroma[c] = transformStored(transform, block, scratch[4 + c], quant[c + 1], 0);
+                chroma[c] = transformStored(transform, narrowTransform, block, scratch[4 + c], quant[c + 1], 0);
             }
             convertProgressiveMcu(output, x, y, geometry, luma, chroma[0], chroma[1], simdInUse);
         }

@@ -163,6 +163,42 @@ TEST(JpegIdct, VectorAndScalarTransformsAgree) {
     }
 }
 
+// The transforms of 16-bit coefficients give what the scalar transform gives for the same
+// coefficients widened to 32 bits, over the whole 16-bit range and every zero pattern above.
+TEST(JpegIdct, NarrowTransformsMatchTheWideScalarOne) {
+    uint32_t seed = 77;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed;
+    };
+    for (int trial = 0; trial < 20000; ++trial) {
+        int32_t quant[64];
+        int16_t coefficients[64];
+        const int kind = trial % 5;
+        for (int n = 0; n < 64; ++n) {
+            quant[n] = kind == 4 ? int32_t(next()) : foldQuantiser(next() % 256, idctScale[n]);
+            const uint32_t r = next();
+            switch (kind) {
+            case 0: coefficients[n] = n == 0 ? int16_t(r) : 0; break;                                      // DC only
+            case 1: coefficients[n] = n % 8 < 4 && n < 32 && r % 3 ? int16_t(int32_t(r % 4001) - 2000) : 0; break;
+            case 2: coefficients[n] = n < 8 || r % 5 == 0 ? int16_t(int32_t(r % 401) - 200) : 0; break;
+            default: coefficients[n] = int16_t(r); break;                                                  // anything
+            }
+        }
+        int32_t expected[64];
+        for (int n = 0; n < 64; ++n) expected[n] = coefficients[n];
+        const int32_t shift = trial % 2 ? 131072 : 0;
+        transformBlockScalar(expected, quant, shift);
+        for (const SimdLevel level : {SimdLevel::scalar, SimdLevel::sse2, SimdLevel::sse41, SimdLevel::avx2}) {
+            int32_t samples[64];
+            narrowTransformFor(usableSimdLevel(level))(coefficients, samples, quant, shift);
+            for (int n = 0; n < 64; ++n) {
+                ASSERT_EQ(samples[n], expected[n]) << "level " << int(level) << ", trial " << trial << " position " << n;
+            }
+        }
+    }
+}
+
 TEST(JpegIdct, OverflowingProductsWrapInsteadOfTrapping) {
     int32_t quant[64];
     for (int n = 0; n < 64; ++n) quant[n] = foldQuantiser(65535, idctScale[n]);

@@ -107,9 +107,9 @@ TEST(JpegRestartSplit, WrongLostAndRepeatedMarkersMatchTheOneThreadDecode) {
         SCOPED_TRACE(picture.name);
         const Bytes jpeg = makeJpeg(picture.width, picture.height, picture.options);
         for (const size_t at : markerCodeOffsets(jpeg)) {
-            for (const uint8_t code : {0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD9, 0xC4, 0xDA, 0x00}) {
+            for (const int code : {0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD9, 0xC4, 0xDA, 0x00}) {
                 Bytes changed = jpeg;
-                changed[at] = code;
+                changed[at] = static_cast<uint8_t>(code);
                 ASSERT_TRUE(sameAsOneThread(changed, picture.width, picture.height)) << "marker at " << at << " made " << int{code};
             }
             Bytes dropped = jpeg;
