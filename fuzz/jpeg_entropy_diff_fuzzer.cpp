@@ -73,8 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const Outcome fast = decode(data, size, probe, settings);
         if (fast.result != reference.result || fast.dib != reference.dib || fast.messages != reference.messages) std::abort();
     }
-    // The reference entropy path on two threads: restart scans split between the threads run it too.
-    const Outcome twoThreads = decode(data, size, probe, {EntropyPath::reference, SimdLevel::scalar, 2, false});
+    // The reference entropy path on two threads: restart scans split between the threads and the
+    // progressive scans decoded by the helper run it too.
+    const Outcome twoThreads = decode(data, size, probe, {EntropyPath::reference, SimdLevel::scalar, 2, true});
     if (twoThreads.result != reference.result || twoThreads.dib != reference.dib || twoThreads.messages != reference.messages) std::abort();
     return 0;
 }

@@ -163,17 +163,27 @@ private:
     template <typename C> [[nodiscard]] bool allocateStores();
     template <typename C> void prefaultStores();
     template <typename C> [[nodiscard]] bool decodeProgressiveScan();
+    [[nodiscard]] bool scanWithinLimits();
+    template <typename C> [[nodiscard]] bool decodeScanData();
     template <typename C> [[nodiscard]] bool decodeDcScan();
     template <typename C> [[nodiscard]] bool decodeAcScan();
     [[nodiscard]] bool extraBlockFlag() const;
     template <typename C> [[nodiscard]] C* storeBlock(uint8_t componentIndex, size_t blockIndex);
     [[nodiscard]] bool nextProgressiveScan(bool& endOfImage);
+    [[nodiscard]] int stepTowardsNextScan(bool& endOfImage);
     template <typename C> void finishProgressive();
     template <typename C> void finishMcuRows(uint32_t firstRow, uint32_t endRow);
     struct ProgressiveStart;
     void saveProgressiveStart(ProgressiveStart& start) const;
     void restoreProgressiveStart(const ProgressiveStart& start);
     void releaseStores();
+    // --- progressive scans on two threads (jpeg_progressive_split.cpp)
+    struct HelperScan;
+    class ScanHelperThread;
+    [[nodiscard]] bool decodeScansOnTwoThreads();
+    [[nodiscard]] bool scanGoesToHelper() const;
+    void copyProgressiveScanStateTo(JpegDecoder& worker);
+    [[nodiscard]] bool decodeHelperScan(size_t markerAfterScan);
 
     HeldMessages messages;
     TransformFunction transform = transformBlockScalar;   // chosen from simd for each frame
@@ -226,6 +236,7 @@ private:
     // 16-bit ones while every coefficient fits, 32-bit ones for the frame's second decode.
     ZeroedArray<int16_t> narrowStores[3];
     ZeroedArray<int32_t> stores[3];
+    JpegDecoder* storeOwner = this;   // whose stores the scans write: a helper's decoder writes the caller's
     bool coefficientOverflow = false;   // a coefficient left 16 bits in a narrow store
     size_t storeBlocks[3]{};
     size_t storeRowBlocks = 0;   // blocks per row of store 1

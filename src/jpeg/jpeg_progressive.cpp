@@ -118,7 +118,7 @@ template <typename C>
 C* JpegDecoder::storeBlock(uint8_t componentIndex, size_t blockIndex) {
     const int store = componentIndex == 1 ? 0 : componentIndex == 2 ? 1 : 2;
     if (blockIndex >= storeBlocks[store]) return nullptr;   // the walks stay inside; kept as a guard
-    return storesOf<C>(narrowStores, stores)[store].get() + blockIndex * 64;
+    return storesOf<C>(storeOwner->narrowStores, storeOwner->stores)[store].get() + blockIndex * 64;
 }
 
 // What the scans of a frame change and its second decode starts from again.
@@ -183,16 +183,31 @@ void JpegDecoder::restoreProgressiveStart(const ProgressiveStart& start) {
     totalMcus = start.totalMcus;
 }
 
-// The frame is first decoded into 16-bit stores with the texts held back. Unless a coefficient
-// left 16 bits, the held texts are passed on and the stores drawn. Otherwise (and where the
-// 16-bit stores or the record of the frame's start cannot be had) the scans are decoded into
-// 32-bit stores, from the first scan again, with the texts passed on as they come.
+// The frame is first decoded into 16-bit stores with the texts held back: on two threads where
+// the picture is large enough, and where that gives anything but the one-thread result (see
+// jpeg_progressive_split.cpp) again on this thread alone. Unless a coefficient left 16 bits,
+// the held texts are passed on and the stores drawn. Otherwise (and where the 16-bit stores or
+// the record of the frame's start cannot be had) the scans are decoded into 32-bit stores, from
+// the first scan again, with the texts passed on as they come.
 int JpegDecoder::decodeProgressive() {
     messages.setMainWindowTitle(progressiveTitleText);
     if (narrowCoefficientStores) {
         std::unique_ptr<ProgressiveStart> start(new (std::nothrow) ProgressiveStart);
         if (start) {
             saveProgressiveStart(*start);
+            if (threadsInUse() >= 2 && uint64_t{imageWidth} * imageHeight >= threadedMinimumPixels) {
+                coefficientOverflow = false;
+                messages.hold();
+                if (allocateStores<int16_t>() && decodeScansOnTwoThreads()) {
+                    messages.release();
+                    finishProgressive<int16_t>();
+                    releaseStores();
+                    return 1;
+                }
+                messages.discard();
+                releaseStores();
+                restoreProgressiveStart(*start);
+            }
             coefficientOverflow = false;
             messages.hold();
             int result = 0;
@@ -238,6 +253,10 @@ int JpegDecoder::decodeProgressiveScans() {
 // Checks the scan's parameters, then walks its blocks. false ends the decoding.
 template <typename C>
 bool JpegDecoder::decodeProgressiveScan() {
+    return scanWithinLimits() && decodeScanData<C>();
+}
+
+bool JpegDecoder::scanWithinLimits() {
     // A band must lie inside the block and start no later than it ends (T.81 G.1.1.1.1);
     // anything else, or a scan beyond the caps, ends the decoding with what arrived.
     if (spectralEnd > 63 || spectralStart > spectralEnd) return false;
@@ -249,7 +268,11 @@ bool JpegDecoder::decodeProgressiveScan() {
         blocksWalked *= blocksPerMcu;
     }
     progressiveWork += blocksWalked * (spectralEnd - spectralStart + 1);
-    if (progressiveWork > maxProgressiveWork) return false;
+    return progressiveWork <= maxProgressiveWork;
+}
+
+template <typename C>
+bool JpegDecoder::decodeScanData() {
     resetBitReader();
     mcuCounter = 0;
     return spectralEnd == 0 ? decodeDcScan<C>() : decodeAcScan<C>();
@@ -318,19 +341,26 @@ bool JpegDecoder::decodeAcScan() {
 bool JpegDecoder::nextProgressiveScan(bool& endOfImage) {
     for (;;) {
         if (!findMarker()) return false;
-        const uint8_t code = data[cursor];
-        if (code == markerEoi) {
-            endOfImage = true;
-            return true;
-        }
-        if (code == markerSos) {
-            ++cursor;
-            // A header that cannot be used ends the decoding rather than leaving a half-filled
-            // scan record behind.
-            return readScanHeader() && frameIsSupported();
-        }
-        if (handleMarker() == 0) return false;
+        const int step = stepTowardsNextScan(endOfImage);
+        if (step != 1) return step == 2;
     }
+}
+
+// The marker at the cursor on the way to the next scan: 2 at EOI or once a usable scan header
+// was read, 1 where the search goes on, 0 where the decoding ends.
+int JpegDecoder::stepTowardsNextScan(bool& endOfImage) {
+    const uint8_t code = data[cursor];
+    if (code == markerEoi) {
+        endOfImage = true;
+        return 2;
+    }
+    if (code == markerSos) {
+        ++cursor;
+        // A header that cannot be used ends the decoding rather than leaving a half-filled
+        // scan record behind.
+        return readScanHeader() && frameIsSupported() ? 2 : 0;
+    }
+    return handleMarker() == 0 ? 0 : 1;
 }
 
 // The end stage: every MCU that reaches into the DIB has its blocks dequantised and
@@ -396,5 +426,8 @@ void JpegDecoder::finishMcuRows(uint32_t firstRow, uint32_t endRow) {
         }
     }
 }
+
+// The helper scans of jpeg_progressive_split.cpp decode into 16-bit stores.
+template bool JpegDecoder::decodeScanData<int16_t>();
 
 }  // namespace vistello

@@ -7,6 +7,7 @@
 // sequential bytes. Any other marker sequence is left to the sequential loop untouched.
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_marker_search.h"
+#include "jpeg/jpeg_silent_messages.h"
 #include "jpeg/jpeg_tables.h"
 
 #include <cstring>
@@ -15,17 +16,6 @@
 #include <thread>
 
 namespace vistello {
-
-namespace {
-
-// The helper's decoder has no messages to show: the MCU loops show none.
-class SilentMessages final : public MessageSeam {
-public:
-    void showMessage(const std::string&) override {}
-    void setMainWindowTitle(const std::string&) override {}
-};
-
-}  // namespace
 
 // The markers that end intervals 0 to intervals - 2, searched for from the scan's first byte.
 // An interval's decode stops at or before the first marker after its start (the bit reader
