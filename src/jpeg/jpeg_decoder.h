@@ -53,10 +53,11 @@ public:
     // of at least threadedMinimumPixels pixels (and two MCU rows) are decoded on both: baseline
     // frames transform and convert on the helper while the calling thread decodes the
     // entropy-coded data (and draws too when the helper is behind), restart scans whose markers
-    // come in order are split into two halves decoded side by side, the progressive end stage
+    // come in order are split into two halves decoded side by side, progressive frames have the
+    // first component's AC scans decoded beside the other scans, the progressive end stage
     // splits the MCU rows, and large coefficient stores have their pages mapped by both threads
-    // before the first scan. The DIB, the result and the messages are
-    // the same whatever the threads; a helper that cannot start leaves the work to one thread.
+    // before the first scan. The DIB, the result and the messages are the same whatever the
+    // threads; a helper that cannot start leaves the work to one thread.
     uint32_t threads = 0;
     // Below it a helper's start and hand-overs cost more than it gains, above all on a busy machine.
     uint64_t threadedMinimumPixels = uint64_t(1) << 21;
