@@ -181,7 +181,9 @@ private:
     // --- progressive scans on two threads (jpeg_progressive_split.cpp)
     struct HelperScan;
     class ScanHelperThread;
-    [[nodiscard]] bool decodeScansOnTwoThreads();
+    // 1 at EOI, 0 where the frame fails as on one thread, scansNotUsable where it must be decoded again.
+    static constexpr int scansNotUsable = -1;
+    [[nodiscard]] int decodeScansOnTwoThreads();
     [[nodiscard]] bool scanGoesToHelper() const;
     void copyProgressiveScanStateTo(JpegDecoder& worker);
     [[nodiscard]] bool decodeHelperScan(size_t markerAfterScan);

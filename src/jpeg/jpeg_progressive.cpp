@@ -198,11 +198,12 @@ int JpegDecoder::decodeProgressive() {
             if (threadsInUse() >= 2 && uint64_t{imageWidth} * imageHeight >= threadedMinimumPixels) {
                 coefficientOverflow = false;
                 messages.hold();
-                if (allocateStores<int16_t>() && decodeScansOnTwoThreads()) {
+                const int result = allocateStores<int16_t>() ? decodeScansOnTwoThreads() : scansNotUsable;
+                if (result != scansNotUsable) {
                     messages.release();
                     finishProgressive<int16_t>();
                     releaseStores();
-                    return 1;
+                    return result;
                 }
                 messages.discard();
                 releaseStores();

@@ -7,10 +7,11 @@
 // helper's scan the calling thread searches for the next marker instead of decoding, and before
 // a scan of its own it waits for the helper's earlier scans of that component (the DC scans).
 //
-// The result is used only when it is the one-thread decode's: every scan decoded without failure
-// or overflow, EOI was reached, and for every helper scan the first marker with an effect after
-// its data (markers without one, such as RSTn, are passed over the same way on both paths) is the
-// one the calling thread went on from. Otherwise the caller decodes the frame again on one thread.
+// The result is used only when it is the one-thread decode's: every helper scan decoded without
+// failure or overflow, and the first marker with an effect after its data (markers without one,
+// such as RSTn, are passed over the same way on both paths) is the one the calling thread went on
+// from; this thread's scans had no overflow. Otherwise the caller decodes the frame again on one
+// thread.
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -157,16 +158,26 @@ void JpegDecoder::copyProgressiveScanStateTo(JpegDecoder& worker) {
     worker.storeOwner = this;
 }
 
-bool JpegDecoder::decodeScansOnTwoThreads() {
+int JpegDecoder::decodeScansOnTwoThreads() {
     scanCount = 0;
     progressiveWork = 0;
     SilentMessages silent;
     std::deque<HelperScan> helperScans;   // declared before the thread: it outlives the thread's use
     ScanHelperThread helper;
-    if (!helper.start()) return false;
+    if (!helper.start()) return scansNotUsable;
+    // Where this thread's decode ends early, every helper scan lies before that place in the
+    // stream: when they all decoded as on one thread, the stores are what the one-thread decode
+    // leaves at the same place, and the frame fails as it does there.
+    const auto endedEarly = [&helper, &helperScans] {
+        for (const HelperScan& scan : helperScans) {
+            helper.waitFor(scan);
+            if (!scan.matches) return scansNotUsable;
+        }
+        return 0;
+    };
     try {
         for (;;) {
-            if (!scanWithinLimits()) return false;
+            if (!scanWithinLimits()) return endedEarly();
             uint8_t scanStores = 0;
             const uint32_t touched = spectralEnd == 0 ? scanComponentCount : 1;   // AC scans decode their first component
             for (uint32_t i = 0; i < touched; ++i) scanStores |= storeBitOf(scanComponents[i].index);
@@ -179,29 +190,25 @@ bool JpegDecoder::decodeScansOnTwoThreads() {
                 scan.worker = std::make_unique<JpegDecoder>(silent);
                 copyProgressiveScanStateTo(*scan.worker);
                 cursor = firstMarkerWithEffect(data, length, cursor);
-                if (cursor > length) return false;
                 scan.markerAfterScan = cursor;
                 helper.add(&scan);
+                if (cursor > length) return endedEarly();
                 const int step = stepTowardsNextScan(endOfImage);
-                if (step == 0) return false;
-                if (step == 1 && !nextProgressiveScan(endOfImage)) return false;
+                if (step == 0 || (step == 1 && !nextProgressiveScan(endOfImage))) return endedEarly();
             } else {
                 for (HelperScan& earlier : helperScans) {
                     if ((earlier.stores & scanStores) != 0) helper.waitFor(earlier);
                 }
-                if (!decodeScanData<int16_t>() || coefficientOverflow) return false;
-                if (!nextProgressiveScan(endOfImage)) return false;
+                const bool decoded = decodeScanData<int16_t>();
+                if (coefficientOverflow) return scansNotUsable;
+                if (!decoded || !nextProgressiveScan(endOfImage)) return endedEarly();
             }
             if (endOfImage) break;
         }
     } catch (const std::bad_alloc&) {
-        return false;
+        return scansNotUsable;
     }
-    for (const HelperScan& scan : helperScans) {
-        helper.waitFor(scan);
-        if (!scan.matches) return false;
-    }
-    return true;
+    return endedEarly() == 0 ? 1 : scansNotUsable;
 }
 
 }  // namespace vistello
