@@ -278,7 +278,7 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeBlockWith(Bits& bits, ScanCompone
         if constexpr (Bits::combinedAcLookup) {
             const AcLookaheadEntry combined = bits.combinedAc(*acTable);
             if (combined.bitsUsed != 0) {
-                k += combined.run;
+                k += combined.run;   // k <= 63 + 63 (EOB): the zig-zag table maps it to 63
                 block[zigZagToNatural[k]] = combined.value;
                 ++k;
                 bits.skip(combined.bitsUsed);

@@ -56,7 +56,14 @@ void buildAcLookahead(HuffmanTable& table) {
         if (entry.codeLength == 0) continue;
         const uint32_t run = entry.symbol >> 4;
         const uint32_t size = entry.symbol & 15;
-        if (size == 0 || entry.codeLength + size > lookaheadBits) continue;
+        if (size == 0) {
+            // ZRL skips 16 positions, and EOB (or a run of 1..14 with size 0) ends the block: as a
+            // zero stored after a run of 15 or 63. The position it lands on is still the cleared
+            // zero, since a block's positions are written in rising order.
+            table.acLookahead[prefix] = AcLookaheadEntry{0, static_cast<uint8_t>(run == 15 ? 15 : 63), entry.codeLength};
+            continue;
+        }
+        if (entry.codeLength + size > lookaheadBits) continue;
         const uint32_t bits = (prefix >> (lookaheadBits - entry.codeLength - size)) & ((1u << size) - 1);
         // |value| < 2^(lookaheadBits - 1): it fits in 16 bits.
         table.acLookahead[prefix] = AcLookaheadEntry{static_cast<int16_t>(extend(bits, size)), static_cast<uint8_t>(run),

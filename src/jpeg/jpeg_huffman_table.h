@@ -16,8 +16,9 @@ struct LookaheadEntry {
 };
 
 // For AC tables: where a code and all its value bits fit in the lookahead bits, the decoded
-// coefficient, the zeros before it and the bits both take; bitsUsed 0 elsewhere (and for EOB
-// and ZRL, which carry no value).
+// coefficient, the zeros before it and the bits both take; bitsUsed 0 elsewhere. ZRL is a zero
+// after 15 zeros, and EOB a zero after 63, which takes the position past the block's end (the
+// zig-zag table maps positions up to 127 to 63).
 struct AcLookaheadEntry {
     int16_t value = 0;
     uint8_t run = 0;
