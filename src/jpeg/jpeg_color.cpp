@@ -172,6 +172,18 @@ void writeColour(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geo
     else if (geometry.h == 2 && geometry.v == 2) writeColourShape<2, 2>(output, x, y, area, luma, offsets, level);
 }
 
+// MCUs the AVX2 conversion does not take (clipped ones, other levels) go through the offsets
+// of all 64 samples. Kept out of line so that the whole-MCU path does not pay for its frame.
+__attribute__((noinline)) void convertThroughOffsets(const JpegOutput& output, int64_t x, int64_t y,
+                                                     McuGeometry geometry, const int32_t* const luma[4],
+                                                     const int32_t cb[64], const int32_t cr[64], GreenSum sum,
+                                                     SimdLevel level) {
+    ChromaOffsets offsets;
+    if (sum == GreenSum::dividedApart) interleavedOffsets(cb, cr, offsets);
+    else progressiveOffsets(cb, cr, offsets);
+    writeColour(output, x, y, geometry, luma, offsets, level);
+}
+
 // The AVX2 conversion takes whole MCUs; the rest go through the offsets. Checked inline on
 // every MCU, so it is kept to a few comparisons: an MCU is whole when it starts inside the DIB
 // and ends within its width and height (the same test as a clipped area of full size).
@@ -193,9 +205,10 @@ inline int32_t chromaAt(const int32_t chroma[64], McuGeometry geometry, int32_t 
     return chroma[(row / geometry.v) * 8 + column / geometry.h];
 }
 
-// Two components: the Cb step writes the blue bytes, and no Cr step follows.
-void writeBlueOnly(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, const int32_t luma[][64],
-                   const int32_t cb[64]) {
+// Two components: the Cb step writes the blue bytes, and no Cr step follows. Out of line like
+// the offsets path.
+__attribute__((noinline)) void writeBlueOnly(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
+                                             const int32_t luma[][64], const int32_t cb[64]) {
     const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
     for (int32_t row = 0; row < area.visibleHeight; ++row) {
         uint8_t* pixel = pixelAddress(output, x, y + row);
@@ -229,9 +242,7 @@ void convertInterleavedMcu(const JpegOutput& output, int64_t x, int64_t y, McuGe
     }
     const int32_t* const blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
     if (convertedWithAvx2(output, x, y, geometry, blocks, cb, cr, GreenSum::dividedApart, level)) return;
-    ChromaOffsets offsets;
-    interleavedOffsets(cb, cr, offsets);
-    writeColour(output, x, y, geometry, blocks, offsets, level);
+    convertThroughOffsets(output, x, y, geometry, blocks, cb, cr, GreenSum::dividedApart, level);
 }
 
 void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
@@ -256,9 +267,7 @@ void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometr
 void convertProgressiveMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
                            const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], SimdLevel level) {
     if (convertedWithAvx2(output, x, y, geometry, luma, cb, cr, GreenSum::dividedTogether, level)) return;
-    ChromaOffsets offsets;
-    progressiveOffsets(cb, cr, offsets);
-    writeColour(output, x, y, geometry, luma, offsets, level);
+    convertThroughOffsets(output, x, y, geometry, luma, cb, cr, GreenSum::dividedTogether, level);
 }
 
 }  // namespace vistello

@@ -133,6 +133,9 @@ void writeMcu(const JpegOutput& output, int64_t x, int64_t y, const int32_t* con
         const int32_t* right = luma[blockRow * h + h - 1];
         const int32_t* cbRow = cb + blockRow * 32 * (v - 1);
         const int32_t* crRow = cr + blockRow * 32 * (v - 1);
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 8
+#endif
         for (int sampleRow = 0; sampleRow < 8 / v; ++sampleRow, cbRow += 8, crRow += 8) {
             const RowOffsets offsets = rowOffsets<sum>(cbRow, crRow);
             if constexpr (h == 1) {
@@ -147,21 +150,25 @@ void writeMcu(const JpegOutput& output, int64_t x, int64_t y, const int32_t* con
     }
 }
 
-template <GreenSum sum>
-void writeShape(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, const int32_t* const luma[4],
-                const int32_t cb[64], const int32_t cr[64]) {
-    if (geometry.h == 2 && geometry.v == 2) writeMcu<2, 2, sum>(output, x, y, luma, cb, cr);
-    else if (geometry.h == 1 && geometry.v == 1) writeMcu<1, 1, sum>(output, x, y, luma, cb, cr);
-    else if (geometry.h == 2 && geometry.v == 1) writeMcu<2, 1, sum>(output, x, y, luma, cb, cr);
-    else if (geometry.h == 1 && geometry.v == 2) writeMcu<1, 2, sum>(output, x, y, luma, cb, cr);
-}
+using McuWriter = void (*)(const JpegOutput&, int64_t, int64_t, const int32_t* const[4], const int32_t[64],
+                          const int32_t[64]);
+
+// Indexed by (h - 1) + 2 x (v - 1), then by the green sum: one table look-up per MCU.
+constexpr McuWriter mcuWriters[2][4] = {
+    {writeMcu<1, 1, GreenSum::dividedApart>, writeMcu<2, 1, GreenSum::dividedApart>,
+     writeMcu<1, 2, GreenSum::dividedApart>, writeMcu<2, 2, GreenSum::dividedApart>},
+    {writeMcu<1, 1, GreenSum::dividedTogether>, writeMcu<2, 1, GreenSum::dividedTogether>,
+     writeMcu<1, 2, GreenSum::dividedTogether>, writeMcu<2, 2, GreenSum::dividedTogether>},
+};
 
 }  // namespace
 
 void writeWholeColourMcuAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
                              const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], GreenSum sum) {
-    if (sum == GreenSum::dividedApart) writeShape<GreenSum::dividedApart>(output, x, y, geometry, luma, cb, cr);
-    else writeShape<GreenSum::dividedTogether>(output, x, y, geometry, luma, cb, cr);
+    const uint32_t column = static_cast<uint32_t>(geometry.h - 1);
+    const uint32_t row = static_cast<uint32_t>(geometry.v - 1);
+    if (column > 1 || row > 1) return;
+    mcuWriters[sum == GreenSum::dividedApart ? 0 : 1][column + 2 * row](output, x, y, luma, cb, cr);
 }
 
 }  // namespace vistello
