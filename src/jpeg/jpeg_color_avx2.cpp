@@ -121,11 +121,15 @@ inline void storeSixteen(uint8_t* pixel, __m256i left, __m256i right, const Wide
     _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel + 32), _mm256_castsi256_si128(last));
 }
 
+// Luma blocks as the interleaved scans keep them (one array, block after block) and as the
+// progressive end stage hands them over (one pointer per block).
+using LumaArray = const int32_t (*)[64];
+using LumaPointers = const int32_t* const*;
+
 // One MCU, block row by block row: each sample row's offsets are computed once and serve v
 // picture rows; the destination moves down one DIB row at a time.
-template <int h, int v, GreenSum sum>
-void writeMcu(const JpegOutput& output, int64_t x, int64_t y, const int32_t* const luma[4], const int32_t cb[64],
-              const int32_t cr[64]) {
+template <int h, int v, GreenSum sum, typename Luma>
+void writeMcu(const JpegOutput& output, int64_t x, int64_t y, Luma luma, const int32_t cb[64], const int32_t cr[64]) {
     const ptrdiff_t rowDown = -static_cast<ptrdiff_t>(output.stride);
     uint8_t* pixel = pixelAddress(output, x, y);
     for (int blockRow = 0; blockRow < v; ++blockRow) {
@@ -150,25 +154,36 @@ void writeMcu(const JpegOutput& output, int64_t x, int64_t y, const int32_t* con
     }
 }
 
-using McuWriter = void (*)(const JpegOutput&, int64_t, int64_t, const int32_t* const[4], const int32_t[64],
-                          const int32_t[64]);
+template <typename Luma>
+using McuWriter = void (*)(const JpegOutput&, int64_t, int64_t, Luma, const int32_t[64], const int32_t[64]);
 
-// Indexed by (h - 1) + 2 x (v - 1), then by the green sum: one table look-up per MCU.
-constexpr McuWriter mcuWriters[2][4] = {
-    {writeMcu<1, 1, GreenSum::dividedApart>, writeMcu<2, 1, GreenSum::dividedApart>,
-     writeMcu<1, 2, GreenSum::dividedApart>, writeMcu<2, 2, GreenSum::dividedApart>},
-    {writeMcu<1, 1, GreenSum::dividedTogether>, writeMcu<2, 1, GreenSum::dividedTogether>,
-     writeMcu<1, 2, GreenSum::dividedTogether>, writeMcu<2, 2, GreenSum::dividedTogether>},
-};
+// Indexed by (h - 1) + 2 x (v - 1): one table look-up per MCU.
+constexpr McuWriter<LumaArray> interleavedWriters[4] = {
+    writeMcu<1, 1, GreenSum::dividedApart, LumaArray>, writeMcu<2, 1, GreenSum::dividedApart, LumaArray>,
+    writeMcu<1, 2, GreenSum::dividedApart, LumaArray>, writeMcu<2, 2, GreenSum::dividedApart, LumaArray>};
+constexpr McuWriter<LumaPointers> progressiveWriters[4] = {
+    writeMcu<1, 1, GreenSum::dividedTogether, LumaPointers>, writeMcu<2, 1, GreenSum::dividedTogether, LumaPointers>,
+    writeMcu<1, 2, GreenSum::dividedTogether, LumaPointers>, writeMcu<2, 2, GreenSum::dividedTogether, LumaPointers>};
+
+// The table index of a shape, or 4 for one outside 1..2 x 1..2.
+inline uint32_t shapeIndex(McuGeometry geometry) {
+    const uint32_t column = static_cast<uint32_t>(geometry.h - 1);
+    const uint32_t row = static_cast<uint32_t>(geometry.v - 1);
+    return column > 1 || row > 1 ? 4 : column + 2 * row;
+}
 
 }  // namespace
 
-void writeWholeColourMcuAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
-                             const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], GreenSum sum) {
-    const uint32_t column = static_cast<uint32_t>(geometry.h - 1);
-    const uint32_t row = static_cast<uint32_t>(geometry.v - 1);
-    if (column > 1 || row > 1) return;
-    mcuWriters[sum == GreenSum::dividedApart ? 0 : 1][column + 2 * row](output, x, y, luma, cb, cr);
+void writeWholeInterleavedMcuAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
+                                  const int32_t luma[][64], const int32_t cb[64], const int32_t cr[64]) {
+    const uint32_t shape = shapeIndex(geometry);
+    if (shape < 4) interleavedWriters[shape](output, x, y, luma, cb, cr);
+}
+
+void writeWholeProgressiveMcuAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
+                                  const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64]) {
+    const uint32_t shape = shapeIndex(geometry);
+    if (shape < 4) progressiveWriters[shape](output, x, y, luma, cb, cr);
 }
 
 }  // namespace vistello
