@@ -1,7 +1,5 @@
 #include "jpeg/jpeg_color.h"
 
-#include <algorithm>
-
 #include "jpeg/jpeg_arith.h"
 #include "jpeg/jpeg_color_avx2.h"
 
@@ -174,34 +172,56 @@ void writeColour(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geo
     else if (geometry.h == 2 && geometry.v == 2) writeColourShape<2, 2>(output, x, y, area, luma, offsets, level);
 }
 
-// The AVX2 conversion takes whole MCUs; the rest go through the offsets.
-bool convertedWithAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, const int32_t* const luma[4],
-                       const int32_t cb[64], const int32_t cr[64], GreenSum sum, SimdLevel level) {
-#if defined(__x86_64__)
-    if (level != SimdLevel::avx2) return false;
-    const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
-    if (area.visibleWidth != 8 * geometry.h || area.visibleHeight != 8 * geometry.v) return false;
-    writeWholeColourMcuAvx2(output, x, y, geometry, luma, cb, cr, sum);
-    return true;
-#else
-    (void)output, (void)x, (void)y, (void)geometry, (void)luma, (void)cb, (void)cr, (void)sum, (void)level;
-    return false;
-#endif
+// MCUs the AVX2 conversion does not take (clipped ones, other levels) go through the offsets
+// of all 64 samples.
+void convertThroughOffsets(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
+                           const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], GreenSum sum,
+                           SimdLevel level) {
+    ChromaOffsets offsets;
+    if (sum == GreenSum::dividedApart) interleavedOffsets(cb, cr, offsets);
+    else progressiveOffsets(cb, cr, offsets);
+    writeColour(output, x, y, geometry, luma, offsets, level);
+}
+
+// The AVX2 conversion takes whole MCUs; the rest go through the offsets. Checked inline on
+// every MCU, so it is kept to a few comparisons: an MCU is whole when it starts inside the DIB
+// and ends within its width and height (the same test as a clipped area of full size).
+inline bool avx2TakesMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, SimdLevel level) {
+    return level == SimdLevel::avx2 && output.origin != nullptr && x >= 0 && y >= 0 &&
+           x + 8 * geometry.h <= output.width && y + 8 * geometry.v <= output.height;
 }
 
 inline int32_t chromaAt(const int32_t chroma[64], McuGeometry geometry, int32_t row, int32_t column) {
     return chroma[(row / geometry.v) * 8 + column / geometry.h];
 }
 
-}  // namespace
-
-ClippedArea clipArea(const JpegOutput& output, int64_t x, int64_t y, int32_t width, int32_t height) {
-    ClippedArea area;
-    if (output.origin == nullptr || x < 0 || y < 0 || x >= output.width || y >= output.height) return area;
-    area.visibleWidth = static_cast<int32_t>(std::min<int64_t>(width, output.width - x));
-    area.visibleHeight = static_cast<int32_t>(std::min<int64_t>(height, output.height - y));
-    return area;
+// Two components: the Cb step writes the blue bytes, and no Cr step follows.
+void writeBlueOnly(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry, const int32_t luma[][64],
+                   const int32_t cb[64]) {
+    const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
+    for (int32_t row = 0; row < area.visibleHeight; ++row) {
+        uint8_t* pixel = pixelAddress(output, x, y + row);
+        for (int32_t column = 0; column < area.visibleWidth; ++column, pixel += 3) {
+            const int32_t luminance = luma[(row >> 3) * geometry.h + (column >> 3)][(row & 7) * 8 + (column & 7)];
+            pixel[0] = clampToByte(wrapAdd(luminance, divideByScale(wrapMul(chromaAt(cb, geometry, row, column), cbToBlue))));
+        }
+    }
 }
+
+// Interleaved MCUs the AVX2 conversion does not take. Out of line, as is the progressive
+// counterpart, so that the whole-MCU call does not pay for this frame.
+__attribute__((noinline)) void convertOtherInterleavedMcu(const JpegOutput& output, int64_t x, int64_t y,
+                                                          McuGeometry geometry, const int32_t luma[][64],
+                                                          const int32_t cb[64], const int32_t* cr, SimdLevel level) {
+    if (cr == nullptr) {
+        writeBlueOnly(output, x, y, geometry, luma, cb);
+        return;
+    }
+    const int32_t* const blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
+    convertThroughOffsets(output, x, y, geometry, blocks, cb, cr, GreenSum::dividedApart, level);
+}
+
+}  // namespace
 
 void writeGreyBlock(const JpegOutput& output, int64_t x, int64_t y, const int32_t samples[64]) {
     const ClippedArea area = clipArea(output, x, y, 8, 8);
@@ -218,23 +238,13 @@ void writeGreyBlock(const JpegOutput& output, int64_t x, int64_t y, const int32_
 
 void convertInterleavedMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
                            const int32_t luma[][64], const int32_t cb[64], const int32_t* cr, SimdLevel level) {
-    if (cr == nullptr) {
-        // Two components: the Cb step writes the blue bytes, and no Cr step follows.
-        const ClippedArea area = clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v);
-        for (int32_t row = 0; row < area.visibleHeight; ++row) {
-            uint8_t* pixel = pixelAddress(output, x, y + row);
-            for (int32_t column = 0; column < area.visibleWidth; ++column, pixel += 3) {
-                const int32_t luminance = luma[(row >> 3) * geometry.h + (column >> 3)][(row & 7) * 8 + (column & 7)];
-                pixel[0] = clampToByte(wrapAdd(luminance, divideByScale(wrapMul(chromaAt(cb, geometry, row, column), cbToBlue))));
-            }
-        }
+#if defined(__x86_64__)
+    if (cr != nullptr && avx2TakesMcu(output, x, y, geometry, level)) {
+        writeWholeInterleavedMcuAvx2(output, x, y, geometry, luma, cb, cr);
         return;
     }
-    const int32_t* const blocks[4] = {luma[0], luma[1], luma[2], luma[3]};
-    if (convertedWithAvx2(output, x, y, geometry, blocks, cb, cr, GreenSum::dividedApart, level)) return;
-    ChromaOffsets offsets;
-    interleavedOffsets(cb, cr, offsets);
-    writeColour(output, x, y, geometry, blocks, offsets, level);
+#endif
+    convertOtherInterleavedMcu(output, x, y, geometry, luma, cb, cr, level);
 }
 
 void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
@@ -258,10 +268,13 @@ void applyChromaBlock(const JpegOutput& output, int64_t x, int64_t y, McuGeometr
 
 void convertProgressiveMcu(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
                            const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], SimdLevel level) {
-    if (convertedWithAvx2(output, x, y, geometry, luma, cb, cr, GreenSum::dividedTogether, level)) return;
-    ChromaOffsets offsets;
-    progressiveOffsets(cb, cr, offsets);
-    writeColour(output, x, y, geometry, luma, offsets, level);
+#if defined(__x86_64__)
+    if (avx2TakesMcu(output, x, y, geometry, level)) {
+        writeWholeProgressiveMcuAvx2(output, x, y, geometry, luma, cb, cr);
+        return;
+    }
+#endif
+    convertThroughOffsets(output, x, y, geometry, luma, cb, cr, GreenSum::dividedTogether, level);
 }
 
 }  // namespace vistello

@@ -12,8 +12,12 @@ namespace vistello {
 enum class GreenSum : uint8_t { dividedApart, dividedTogether };
 
 // An MCU of h x v luma blocks (geometry 1..2 each) that lies wholly inside the DIB at (x, y),
-// with its Cb and Cr blocks: the same bytes as the scalar conversion.
-void writeWholeColourMcuAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
-                             const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64], GreenSum green);
+// with its Cb and Cr blocks: the same bytes as the scalar conversion. Interleaved MCUs keep
+// their luma blocks in one array and divide the green products apart; the progressive end
+// stage passes one pointer per block and sums the green products first.
+void writeWholeInterleavedMcuAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
+                                  const int32_t luma[][64], const int32_t cb[64], const int32_t cr[64]);
+void writeWholeProgressiveMcuAvx2(const JpegOutput& output, int64_t x, int64_t y, McuGeometry geometry,
+                                  const int32_t* const luma[4], const int32_t cb[64], const int32_t cr[64]);
 
 }  // namespace vistello

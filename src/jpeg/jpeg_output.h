@@ -1,6 +1,7 @@
 #pragma once
 // The 24-bit bottom-up DIB the decoder writes into, and the clipped pixel writers of the
 // colour conversion. Every write is kept inside width x height.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -21,7 +22,14 @@ struct ClippedArea {
     [[nodiscard]] bool empty() const { return visibleWidth <= 0 || visibleHeight <= 0; }
 };
 
-[[nodiscard]] ClippedArea clipArea(const JpegOutput& output, int64_t x, int64_t y, int32_t width, int32_t height);
+// Inline: the decoder asks once or twice per MCU.
+[[nodiscard]] inline ClippedArea clipArea(const JpegOutput& output, int64_t x, int64_t y, int32_t width, int32_t height) {
+    ClippedArea area;
+    if (output.origin == nullptr || x < 0 || y < 0 || x >= output.width || y >= output.height) return area;
+    area.visibleWidth = static_cast<int32_t>(std::min<int64_t>(width, output.width - x));
+    area.visibleHeight = static_cast<int32_t>(std::min<int64_t>(height, output.height - y));
+    return area;
+}
 
 // Address of pixel (x, y) counted from the picture's top-left; only for pixels inside the DIB.
 [[nodiscard]] inline uint8_t* pixelAddress(const JpegOutput& output, int64_t x, int64_t y) {

@@ -229,3 +229,103 @@ TEST(JpegColor, EveryLevelWritesTheScalarBytes) {
 
 }  // namespace
 }  // namespace vistello
+
+namespace vistello {
+namespace {
+
+// Chroma values whose products with each colour factor land on the edges of the division by
+// 1024: just below, on and above -1024 and 1024, at -1, and at INT32_MIN and INT32_MAX (the
+// magnitude that has no positive counterpart). An odd factor is inverted modulo 2^32; an even
+// one reaches the multiples of its power of two.
+std::vector<int32_t> chromaAtDivisionEdges() {
+    const int64_t targets[] = {INT32_MIN, int64_t{INT32_MIN} + 1, -1025, -1024, -1023, -1, 0, 1, 1023, 1024, 1025, INT32_MAX};
+    std::vector<int32_t> values;
+    for (const uint32_t factor : {1815u, 352u, 1436u, 731u}) {
+        uint32_t odd = factor;
+        int shift = 0;
+        for (; odd % 2 == 0; odd /= 2) ++shift;
+        uint32_t inverse = odd;   // Newton's iteration doubles the correct low bits each step
+        for (int step = 0; step < 5; ++step) inverse *= 2u - odd * inverse;
+        for (const int64_t target : targets) {
+            const uint32_t wanted = static_cast<uint32_t>(target) >> shift;
+            for (const uint32_t nearby : {wanted - 1, wanted, wanted + 1}) {
+                values.push_back(static_cast<int32_t>(nearby * inverse));
+            }
+        }
+    }
+    return values;
+}
+
+TEST(JpegColor, EveryLevelDividesTheChromaProductsLikeScalar) {
+    const std::vector<int32_t> edges = chromaAtDivisionEdges();
+    const McuGeometry shapes[] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}};
+    for (size_t first = 0; first < edges.size(); first += 64) {
+        int32_t cb[64];
+        int32_t cr[64];
+        int32_t luma[4][64];
+        for (int n = 0; n < 64; ++n) {
+            cb[n] = edges[(first + size_t(n)) % edges.size()];
+            cr[n] = edges[(first + size_t(n) * 7 + 3) % edges.size()];
+            for (int b = 0; b < 4; ++b) luma[b][n] = (n * 37 + b * 11) % 256 * 1024 + n * 13;
+        }
+        const int32_t* const lumaBlocks[4] = {luma[0], luma[1], luma[2], luma[3]};
+        for (const McuGeometry& shape : shapes) {
+            CanaryDib reference(16, 48);
+            convertInterleavedMcu(reference.output(), 0, 0, shape, luma, cb, cr, SimdLevel::scalar);
+            convertProgressiveMcu(reference.output(), 0, 24, shape, lumaBlocks, cb, cr, SimdLevel::scalar);
+            for (const SimdLevel level : {SimdLevel::sse2, SimdLevel::avx2}) {
+                SCOPED_TRACE(testing::Message() << "from " << first << " shape " << shape.h << "x" << shape.v << " level " << int(level));
+                CanaryDib dib(16, 48);
+                convertInterleavedMcu(dib.output(), 0, 0, shape, luma, cb, cr, usableSimdLevel(level));
+                convertProgressiveMcu(dib.output(), 0, 24, shape, lumaBlocks, cb, cr, usableSimdLevel(level));
+                ASSERT_EQ(dib.bytes, reference.bytes);
+            }
+        }
+    }
+}
+
+// Whole MCUs against every edge of a DIB whose rows are padded, as a real DIB's are: the wide
+// stores must end exactly at the MCU's last byte, so the padding and the neighbouring pixels
+// keep their bytes, and every level writes what the scalar conversion writes.
+TEST(JpegColor, WholeMcusAtTheDibEdgesLeaveThePaddingAlone) {
+    const McuGeometry shapes[] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}};
+    for (const McuGeometry& shape : shapes) {
+        for (const int32_t padding : {1, 2, 3, 4}) {
+            const int32_t width = 3 * 8 * shape.h;
+            const int32_t height = 2 * 8 * shape.v;
+            const int32_t stride = width * 3 + padding;
+            int32_t luma[4][64];
+            int32_t cb[64];
+            int32_t cr[64];
+            for (int n = 0; n < 64; ++n) {
+                for (int b = 0; b < 4; ++b) luma[b][n] = (n * 29 + b * 61) % 300 * 1024 - 10 * 1024;
+                cb[n] = n * 97 - 3000;
+                cr[n] = 2500 - n * 83;
+            }
+            const int32_t* const lumaBlocks[4] = {luma[0], luma[1], luma[2], luma[3]};
+            const auto draw = [&](SimdLevel level) {
+                std::vector<uint8_t> bytes(size_t(stride) * height, 0xAB);
+                const JpegOutput output{bytes.data() + size_t(height - 1) * stride, stride, width, height};
+                const int64_t right = width - 8 * shape.h;
+                const int64_t bottom = height - 8 * shape.v;
+                convertInterleavedMcu(output, right, 0, shape, luma, cb, cr, level);
+                convertInterleavedMcu(output, 0, bottom, shape, luma, cb, cr, level);
+                convertProgressiveMcu(output, right, bottom, shape, lumaBlocks, cb, cr, level);
+                return bytes;
+            };
+            SCOPED_TRACE(testing::Message() << "shape " << shape.h << "x" << shape.v << " padding " << padding);
+            const std::vector<uint8_t> reference = draw(SimdLevel::scalar);
+            for (int32_t row = 0; row < height; ++row) {
+                for (int32_t pad = 0; pad < padding; ++pad) ASSERT_EQ(reference[size_t(row) * stride + size_t(width) * 3 + pad], 0xAB);
+            }
+            ASSERT_EQ(reference[size_t(height - 1) * stride + size_t(width - 8 * shape.h) * 3 - 1], 0xAB);   // left of the top right MCU
+            for (const SimdLevel level : {SimdLevel::sse2, SimdLevel::avx2}) {
+                SCOPED_TRACE(int(level));
+                ASSERT_EQ(draw(usableSimdLevel(level)), reference);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vistello
