@@ -148,8 +148,16 @@ private:
     [[nodiscard]] bool decodeMcus(uint32_t count);
     [[nodiscard]] bool decodeMcu(int64_t x, int64_t y);
     [[nodiscard]] bool decodeComponentMcu(int64_t x, int64_t y);
-    // Decodes every block of the MCU in scan order into blockFor(scan index, component, block
-    // number); false at the first block whose data fails.
+    // The blocks of an MCU of the current scan in scan order, set up once per run of MCUs.
+    struct PlannedBlock {
+        ScanComponent* component = nullptr;
+        const HuffmanTable* dcTable = nullptr;
+        const HuffmanTable* acTable = nullptr;
+        int32_t* workspace = nullptr;   // where the one-thread paths keep the block
+    };
+    void planMcuBlocks();
+    // Decodes every block of the MCU in scan order into blockFor(planned block); false at the
+    // first block whose data fails.
     template <typename BlockFor>
     [[nodiscard]] bool decodeMcuBlocks(BlockFor blockFor);
     void mcuPosition(int64_t& x, int64_t& y) const;
@@ -231,6 +239,8 @@ private:
     FrameComponent components[255]{};
     bool frameRead = false;
     alignas(16) int32_t chromaBlocks[2][64]{};
+    PlannedBlock plannedBlocks[4 * 4]{};   // up to 4 scan components of up to 2 x 2 blocks
+    uint32_t plannedBlockCount = 0;
 
     // The helper thread of the current scan, where it draws the scan's MCUs (null otherwise).
     std::unique_ptr<McuPipeline> pipeline;

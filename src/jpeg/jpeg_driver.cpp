@@ -111,6 +111,7 @@ void JpegDecoder::mcuPosition(int64_t& x, int64_t& y) const {
 bool JpegDecoder::decodeMcus(uint32_t count) {
     for (uint32_t i = 0; i < scanComponentCount; ++i) scanComponents[i].dcPredictor = 0;
     resetBitReader();
+    planMcuBlocks();
     const bool interleaved = scanComponentCount == componentCount;
     for (mcuCounter = 0; mcuCounter < count; ++mcuCounter) {
         int64_t x = 0;
@@ -144,15 +145,35 @@ const HuffmanTable* JpegDecoder::acTableOf(const ScanComponent& component) const
     return component.acTable < 4 ? &acTables[component.acTable] : nullptr;
 }
 
-template <typename BlockFor>
-bool JpegDecoder::decodeMcuBlocks(BlockFor blockFor) {
+// Interleaved MCUs keep the first component's blocks in blockWorkspace and the others'
+// one block each in chromaBlocks; a scan with fewer components than the frame keeps its
+// second and third in chromaBlocks[0] and [1].
+void JpegDecoder::planMcuBlocks() {
+    const bool interleaved = scanComponentCount == componentCount;
+    plannedBlockCount = 0;
     for (uint32_t i = 0; i < scanComponentCount; ++i) {
         ScanComponent& component = scanComponents[i];
-        currentDcTable = dcTableOf(component);
-        currentAcTable = acTableOf(component);
         for (uint32_t b = 0; b < component.blocksPerMcu; ++b) {
-            if (!decodeBlockAny(component, blockFor(i, component, b))) return false;
+            PlannedBlock& planned = plannedBlocks[plannedBlockCount++];
+            planned.component = &component;
+            planned.dcTable = dcTableOf(component);
+            planned.acTable = acTableOf(component);
+            if (component.index == 1) {
+                planned.workspace = blockWorkspace[b];
+            } else {
+                planned.workspace = chromaBlocks[interleaved ? component.index - 2 : (i < 2 ? i : 1)];
+            }
         }
+    }
+}
+
+template <typename BlockFor>
+bool JpegDecoder::decodeMcuBlocks(BlockFor blockFor) {
+    for (uint32_t n = 0; n < plannedBlockCount; ++n) {
+        const PlannedBlock& planned = plannedBlocks[n];
+        currentDcTable = planned.dcTable;
+        currentAcTable = planned.acTable;
+        if (!decodeBlockAny(*planned.component, blockFor(planned))) return false;
     }
     return true;
 }
@@ -160,9 +181,7 @@ bool JpegDecoder::decodeMcuBlocks(BlockFor blockFor) {
 // Every block of the MCU is decoded before anything is drawn: an MCU whose data fails leaves
 // the DIB as it was.
 bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
-    const bool decoded = decodeMcuBlocks([this](uint32_t, const ScanComponent& component, uint32_t b) {
-        return component.index == 1 ? blockWorkspace[b] : chromaBlocks[component.index - 2];
-    });
+    const bool decoded = decodeMcuBlocks([](const PlannedBlock& planned) { return planned.workspace; });
     if (!decoded) return false;
     const ScanComponent& luma = scanComponents[0];
     const McuGeometry geometry{scanMaxH, scanMaxV};
@@ -182,7 +201,7 @@ bool JpegDecoder::decodeMcu(int64_t x, int64_t y) {
 // the helper draws it once it is complete and inside the DIB.
 bool JpegDecoder::decodeQueuedMcu(int64_t x, int64_t y) {
     int32_t (*blocks)[64] = pipeline->nextBlocks();
-    if (!decodeMcuBlocks([&blocks](uint32_t, const ScanComponent&, uint32_t) { return *blocks++; })) return false;
+    if (!decodeMcuBlocks([&blocks](const PlannedBlock&) { return *blocks++; })) return false;
     if (!clipArea(output, x, y, 8 * scanMaxH, 8 * scanMaxV).empty()) pipeline->commit(x, y);
     return true;
 }
@@ -190,9 +209,7 @@ bool JpegDecoder::decodeQueuedMcu(int64_t x, int64_t y) {
 // An MCU of a scan with fewer components than the frame: the first component is drawn as grey,
 // Cb and Cr change the pixels that are already there.
 bool JpegDecoder::decodeComponentMcu(int64_t x, int64_t y) {
-    const bool decoded = decodeMcuBlocks([this](uint32_t i, const ScanComponent& component, uint32_t b) {
-        return component.index == 1 ? blockWorkspace[b] : chromaBlocks[i < 2 ? i : 1];
-    });
+    const bool decoded = decodeMcuBlocks([](const PlannedBlock& planned) { return planned.workspace; });
     if (!decoded) return false;
     const McuGeometry geometry{scanMaxH, scanMaxV};
     if (clipArea(output, x, y, 8 * geometry.h, 8 * geometry.v).empty()) return true;
