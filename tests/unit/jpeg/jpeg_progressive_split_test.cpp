@@ -137,5 +137,29 @@ TEST(JpegProgressiveSplit, AHelperScanBeyondSixteenBitsFallsBackToWideStores) {
     EXPECT_EQ(split.pixel(8, 0)[0], 255);   // 128 + 65534 clamps; the 16-bit remainder would give 126
 }
 
+// More helper scans than may wait at once, and more scans than a frame may have: the calling
+// thread waits for the helper, and the frame stops at the cap as on one thread.
+TEST(JpegProgressiveSplit, LongRunsOfHelperScansGiveTheOneThreadDecode) {
+    for (const uint32_t refinements : {40u, JpegDecoder::maxProgressiveScans + 20}) {
+        SCOPED_TRACE(refinements);
+        StreamBuilder s;
+        s.soi().dqt(0, 8).sof(0xC2, 32, 32, {{1, 1, 1, 0}}).flatTables();
+        BitWriter first;
+        for (int b = 0; b < 16; ++b) putDc(first, 0, 0);
+        s.sos({{1, 0x00}}, 0, 0, 0x01).raw(first.finish());
+        for (uint32_t scan = 0; scan < refinements; ++scan) {
+            BitWriter bits;
+            bits.put(scan % 2 ? 0xA5A5u : 0x0FF0u, 16);
+            s.sos({{1, 0x00}}, 0, 0, 0x10).raw(bits.finish());
+        }
+        s.eoi();
+        const DecodedPicture expected = decodeInto(s.bytes, 32, 32, EntropyPath::fast, oneThread);
+        const DecodedPicture split = decodeInto(s.bytes, 32, 32, EntropyPath::fast, twoThreads);
+        EXPECT_EQ(split.result, expected.result);
+        EXPECT_EQ(split.messages, expected.messages);
+        EXPECT_TRUE(split.dib == expected.dib);
+    }
+}
+
 }  // namespace
 }  // namespace vistello::testing
