@@ -195,34 +195,32 @@ int JpegDecoder::decodeProgressive() {
         std::unique_ptr<ProgressiveStart> start(new (std::nothrow) ProgressiveStart);
         if (start) {
             saveProgressiveStart(*start);
-            if (threadsInUse() >= 2 && uint64_t{imageWidth} * imageHeight >= threadedMinimumPixels) {
+            // One decode into 16-bit stores, kept unless its scans say it cannot be used; then
+            // the frame's start is back as it was.
+            int result = 0;
+            const auto keptNarrowDecode = [this, &start, &result](auto decodeScans) {
                 coefficientOverflow = false;
                 messages.hold();
-                const int result = allocateStores<int16_t>() ? decodeScansOnTwoThreads() : scansNotUsable;
+                result = allocateStores<int16_t>() ? decodeScans() : scansNotUsable;
                 if (result != scansNotUsable) {
                     messages.release();
                     finishProgressive<int16_t>();
                     releaseStores();
-                    return result;
+                    return true;
                 }
                 messages.discard();
                 releaseStores();
                 restoreProgressiveStart(*start);
-            }
-            coefficientOverflow = false;
-            messages.hold();
-            int result = 0;
-            const bool allocated = allocateStores<int16_t>();
-            if (allocated) result = decodeProgressiveScans<int16_t>();
-            if (allocated && !coefficientOverflow) {
-                messages.release();
-                finishProgressive<int16_t>();
-                releaseStores();
+                return false;
+            };
+            const bool twoThreads = threadsInUse() >= 2 && uint64_t{imageWidth} * imageHeight >= threadedMinimumPixels;
+            if (twoThreads && keptNarrowDecode([this] { return decodeScansOnTwoThreads(); })) return result;
+            if (keptNarrowDecode([this] {
+                    const int scans = decodeProgressiveScans<int16_t>();
+                    return coefficientOverflow ? scansNotUsable : scans;
+                })) {
                 return result;
             }
-            messages.discard();
-            releaseStores();
-            restoreProgressiveStart(*start);
             coefficientOverflow = false;
         }
     }
