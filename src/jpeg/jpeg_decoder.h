@@ -118,6 +118,11 @@ private:
     template <class Bits, typename C> [[nodiscard]] bool decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun);
     template <class Bits, typename C> [[nodiscard]] bool decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun);
     template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient, uint32_t step);
+    // The fast path's AC walks: combined code-and-value look-ups, and for refinement a walk over
+    // the block's non-zero mask.
+    template <typename C> [[nodiscard]] bool decodeAcFirstWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun);
+    template <typename C> [[nodiscard]] bool decodeAcRefineWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun);
+    template <typename C> void correctCoefficients(WindowBits& bits, C* block, uint64_t positions, uint32_t step);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockNearMarker(ScanComponent& component, int32_t block[64]);
