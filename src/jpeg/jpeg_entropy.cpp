@@ -464,6 +464,7 @@ static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const C* block) {
 template <>
 VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block) {
     uint64_t mask = 0;
+#pragma GCC unroll 4
     for (int quarter = 0; quarter < 4; ++quarter) {
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
         const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter + 8));
@@ -503,6 +504,7 @@ static VISTELLO_ALWAYS_INLINE uint64_t nonZeroZigZag(const C* block) {
     const uint64_t natural = nonZeroCoefficients(block);
     if ((natural & ~uint64_t{1}) == 0) return natural;
     uint64_t zigZag = 0;
+#pragma GCC unroll 8
     for (int row = 0; row < 8; ++row) zigZag |= zigZagMasks.ofNaturalRow[row][(natural >> (8 * row)) & 0xFF];
     return zigZag;
 }
