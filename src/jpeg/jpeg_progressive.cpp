@@ -14,6 +14,10 @@
 #include <new>
 #include <thread>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace vistello {
 namespace {
 
@@ -49,7 +53,19 @@ const int32_t* transformStored(TransformFunction transform, int32_t* block, int3
 }
 const int32_t* transformStored(TransformFunction transform, const int16_t* block, int32_t* scratch, const int32_t* quant,
                                int32_t shift) {
+#if defined(__x86_64__)
+    // Eight values at a time, each widened with its sign (the compiler keeps the plain loop
+    // scalar).
+#pragma GCC unroll 8
+    for (int n = 0; n < 64; n += 8) {
+        const __m128i values = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + n));
+        const __m128i signs = _mm_srai_epi16(values, 15);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(scratch + n), _mm_unpacklo_epi16(values, signs));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(scratch + n + 4), _mm_unpackhi_epi16(values, signs));
+    }
+#else
     for (int n = 0; n < 64; ++n) scratch[n] = block[n];
+#endif
     transform(scratch, quant, shift);
     return scratch;
 }
