@@ -130,6 +130,7 @@ private:
     template <typename C> [[nodiscard]] bool decodeDcRefine(C* block);
     template <typename C> [[nodiscard]] bool decodeAcFirst(C* block, uint32_t& endOfBandRun);
     template <typename C> [[nodiscard]] bool decodeAcRefine(C* block, uint32_t& endOfBandRun);
+    template <typename C> [[nodiscard]] bool decodeAcBlocks(C* blocks, uint32_t count, uint32_t& endOfBandRun);
     [[nodiscard]] const HuffmanTable* dcTableOf(const ScanComponent& component) const;
     [[nodiscard]] const HuffmanTable* acTableOf(const ScanComponent& component) const;
 

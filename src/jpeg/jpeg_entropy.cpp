@@ -192,6 +192,10 @@ struct JpegDecoder::WindowBits {
         decoder.bitsLeft = count;
         decoder.cursor = position;
     }
+    // fastPathAllowed at the window's read position (on a window opened where it held).
+    VISTELLO_ALWAYS_INLINE bool roomForBlock() const {
+        return position <= decoder.entropyEnd && decoder.entropyEnd - position >= fastPathMargin + decoder.stuffedBytes;
+    }
     VISTELLO_ALWAYS_INLINE void refill() { refillBitBuffer(decoder.data, decoder.length, position, buffer, count); }
     VISTELLO_ALWAYS_INLINE void skip(uint32_t bits) {
         buffer <<= bits;
@@ -677,6 +681,38 @@ bool JpegDecoder::decodeAcRefine(C* block, uint32_t& endOfBandRun) {
     return decodeAcRefineWindow(bits, block, endOfBandRun);
 }
 
+// The AC blocks blocks, blocks + 64, ... of one scan, in order: while enough data lies before
+// the marker they share one bit window, else each runs as decodeAcFirst or decodeAcRefine
+// runs it. Stops at the first block that fails (false) or leaves the 16 bits of its store.
+template <typename C>
+bool JpegDecoder::decodeAcBlocks(C* blocks, uint32_t count, uint32_t& endOfBandRun) {
+    const bool refinement = approxHigh != 0;
+    uint32_t b = 0;
+    while (b < count) {
+        if (!fastPathAllowed()) {
+            C* const block = blocks + size_t{b} * 64;
+            if (!(refinement ? decodeAcRefine(block, endOfBandRun) : decodeAcFirst(block, endOfBandRun))) return false;
+            ++b;
+            if (coefficientOverflow) return true;
+            continue;
+        }
+        WindowBits bits(*this);
+        do {
+            C* const block = blocks + size_t{b} * 64;
+            if (refinement) {
+                if (!decodeAcRefineWindow(bits, block, endOfBandRun)) return false;
+            } else if (endOfBandRun > 0) {
+                --endOfBandRun;
+            } else if (!decodeAcFirstWindow(bits, block, endOfBandRun)) {
+                return false;
+            }
+            ++b;
+            if (coefficientOverflow) return true;
+        } while (b < count && bits.roomForBlock());
+    }
+    return true;
+}
+
 template bool JpegDecoder::decodeDcFirst(ScanComponent&, int16_t*);
 template bool JpegDecoder::decodeDcFirst(ScanComponent&, int32_t*);
 template bool JpegDecoder::decodeDcRefine(int16_t*);
@@ -685,5 +721,7 @@ template bool JpegDecoder::decodeAcFirst(int16_t*, uint32_t&);
 template bool JpegDecoder::decodeAcFirst(int32_t*, uint32_t&);
 template bool JpegDecoder::decodeAcRefine(int16_t*, uint32_t&);
 template bool JpegDecoder::decodeAcRefine(int32_t*, uint32_t&);
+template bool JpegDecoder::decodeAcBlocks(int16_t*, uint32_t, uint32_t&);
+template bool JpegDecoder::decodeAcBlocks(int32_t*, uint32_t, uint32_t&);
 
 }  // namespace vistello
