@@ -119,6 +119,11 @@ private:
     template <class Bits, typename C> [[nodiscard]] bool decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun);
     template <class Bits, typename C> [[nodiscard]] bool decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun);
     template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient, uint32_t step);
+    // The fast path's AC walks: combined code-and-value look-ups, and for refinement a walk over
+    // the block's non-zero mask.
+    template <typename C> [[nodiscard]] bool decodeAcFirstWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun);
+    template <typename C> [[nodiscard]] bool decodeAcRefineWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun);
+    template <typename C> void correctCoefficients(WindowBits& bits, C* block, uint64_t positions, uint32_t step);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockAny(ScanComponent& component, int32_t block[64]);
     [[nodiscard]] bool decodeBlockNearMarker(ScanComponent& component, int32_t block[64]);
@@ -126,6 +131,7 @@ private:
     template <typename C> [[nodiscard]] bool decodeDcRefine(C* block);
     template <typename C> [[nodiscard]] bool decodeAcFirst(C* block, uint32_t& endOfBandRun);
     template <typename C> [[nodiscard]] bool decodeAcRefine(C* block, uint32_t& endOfBandRun);
+    template <typename C> [[nodiscard]] bool decodeAcBlocks(C* blocks, uint32_t count, uint32_t& endOfBandRun);
     [[nodiscard]] const HuffmanTable* dcTableOf(const ScanComponent& component) const;
     [[nodiscard]] const HuffmanTable* acTableOf(const ScanComponent& component) const;
 

@@ -195,7 +195,6 @@ static VISTELLO_ALWAYS_INLINE void refillBitBuffer(const uint8_t* data, size_t l
 // below 32 bits, so that the value bits that follow a symbol (at most 16 + 16) are buffered.
 struct JpegDecoder::WindowBits {
     static constexpr bool combinedAcLookup = true;
-    static constexpr bool skipsZeroTails = true;
     explicit WindowBits(JpegDecoder& owner)
         : decoder(owner), buffer(owner.bitBuffer), count(owner.bitsLeft), position(owner.cursor) {}
     WindowBits(const WindowBits&) = delete;
@@ -205,6 +204,10 @@ struct JpegDecoder::WindowBits {
         decoder.bitsLeft = count;
         decoder.cursor = position;
     }
+    // fastPathAllowed at the window's read position (on a window opened where it held).
+    VISTELLO_ALWAYS_INLINE bool roomForBlock() const {
+        return position <= decoder.entropyEnd && decoder.entropyEnd - position >= fastPathMargin + decoder.stuffedBytes;
+    }
     VISTELLO_ALWAYS_INLINE void refill() { refillBitBuffer(decoder.data, decoder.length, position, buffer, count); }
     VISTELLO_ALWAYS_INLINE void skip(uint32_t bits) {
         buffer <<= bits;
@@ -212,9 +215,12 @@ struct JpegDecoder::WindowBits {
     }
     VISTELLO_ALWAYS_INLINE bool symbol(const HuffmanTable* table, uint32_t& result) {
         if (table == nullptr || !table->defined) return false;
+        return definedSymbol(*table, result);
+    }
+    VISTELLO_ALWAYS_INLINE bool definedSymbol(const HuffmanTable& table, uint32_t& result) {
         if (count < 32) refill();
         uint32_t codeLength = 0;
-        if (!lookUpSymbol(*table, buffer, codeLength, result)) return false;
+        if (!lookUpSymbol(table, buffer, codeLength, result)) return false;
         skip(codeLength);
         return true;
     }
@@ -247,7 +253,6 @@ struct JpegDecoder::WindowBits {
 // The reference path: T.81's bit-serial procedures on the decoder's state.
 struct JpegDecoder::SerialBits {
     static constexpr bool combinedAcLookup = false;
-    static constexpr bool skipsZeroTails = false;
     bool symbol(const HuffmanTable* table, uint32_t& result) {
         decoder.activeTable = table;
         return decoder.decodeSymbol(result);
@@ -412,6 +417,46 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWith(Bits& bits, C* block,
     return true;
 }
 
+// The first AC scan's block on the bit window (after the end-of-band run is used up): a code
+// whose value bits fit in the lookahead is taken with its value in one step, as in
+// decodeBlockWith; the symbols, values and stores are those of decodeAcFirstWith.
+template <typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun) {
+    const HuffmanTable* const table = currentAcTable;
+    if (table == nullptr || !table->defined) return false;
+    const uint32_t end = spectralEnd;
+    const uint32_t shift = approxLow;
+    for (uint32_t k = spectralStart; k <= end;) {
+        const AcLookaheadEntry combined = bits.combinedAc(*table);
+        // Only coefficient entries (value non-zero): end-of-band runs and ZRL take the walk below.
+        if (combined.value != 0) {
+            k += combined.run;   // at most 63 + 15, inside the extended zig-zag table
+            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(combined.value, shift));
+            ++k;
+            bits.skip(combined.bitsUsed);
+            continue;
+        }
+        uint32_t runSize = 0;
+        if (!bits.definedSymbol(*table, runSize)) return false;
+        const uint32_t run = runSize >> 4;
+        const uint32_t size = runSize & 15;
+        uint32_t value = 0;
+        if (size != 0) {
+            k += run;
+            bits.take(size, value);
+            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(extend(value, size), shift));
+            ++k;
+        } else if (run == 15) {
+            k += 16;
+        } else {
+            bits.take(run, value);
+            endOfBandRun = (1u << run) + value - 1;
+            break;
+        }
+    }
+    return true;
+}
+
 // Corrects one non-zero coefficient by its correction bit: a 1 moves it away from zero by
 // step (adding step modulo 2^32, or subtracting it for a negative coefficient).
 template <class Bits, typename C>
@@ -436,6 +481,7 @@ static VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const C* block) {
 template <>
 VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block) {
     uint64_t mask = 0;
+#pragma GCC unroll 4
     for (int quarter = 0; quarter < 4; ++quarter) {
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter));
         const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * quarter + 8));
@@ -448,23 +494,39 @@ VISTELLO_ALWAYS_INLINE uint64_t nonZeroCoefficients(const int16_t* block) {
 }
 #endif
 
-// The natural-order positions of the zig-zag band first..last (first may be 64: no position).
-static uint64_t naturalBandMask(uint32_t first, uint32_t last) {
-    struct Masks {
-        uint64_t from[65] = {};
-        uint64_t upTo[64] = {};
-        Masks() {
-            for (int k = 63; k >= 0; --k) from[k] = from[k + 1] | uint64_t{1} << zigZagToNatural[k];
-            uint64_t below = 0;
-            for (int k = 0; k < 64; ++k) upTo[k] = below |= uint64_t{1} << zigZagToNatural[k];
+// Bit k of a zig-zag mask stands for zig-zag position k.
+struct ZigZagMasks {
+    // The zig-zag bits of the natural positions 8 * row .. 8 * row + 7, by the byte of their
+    // natural-order bits.
+    uint64_t ofNaturalRow[8][256] = {};
+    ZigZagMasks() {
+        uint8_t zigZagOf[64] = {};
+        for (uint8_t k = 0; k < 64; ++k) zigZagOf[zigZagToNatural[k]] = k;
+        for (int row = 0; row < 8; ++row) {
+            for (int byte = 0; byte < 256; ++byte) {
+                for (int column = 0; column < 8; ++column) {
+                    if ((byte >> column & 1) != 0) ofNaturalRow[row][byte] |= uint64_t{1} << zigZagOf[8 * row + column];
+                }
+            }
         }
-    };
-    static const Masks masks;
-    return masks.from[first] & masks.upTo[last];
+    }
+};
+// zigZagToNatural is constant-initialised, so it is filled before this table is built.
+static const ZigZagMasks zigZagMasks;
+
+// The zig-zag positions of the block's non-zero coefficients. Position 0 is the same in both
+// orders, so a block whose only non-zero coefficient is its DC needs no conversion.
+template <typename C>
+static VISTELLO_ALWAYS_INLINE uint64_t nonZeroZigZag(const C* block) {
+    const uint64_t natural = nonZeroCoefficients(block);
+    if ((natural & ~uint64_t{1}) == 0) return natural;
+    uint64_t zigZag = 0;
+#pragma GCC unroll 8
+    for (int row = 0; row < 8; ++row) zigZag |= zigZagMasks.ofNaturalRow[row][(natural >> (8 * row)) & 0xFF];
+    return zigZag;
 }
 
-// The AC refinement walk, for both bit paths. The band end, the step and the zig-zag table are
-// held in locals for the walk.
+// The AC refinement walk of T.81 G.1.2.3; the reference path runs it for every block.
 template <class Bits, typename C>
 VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
     const uint32_t end = spectralEnd;
@@ -503,24 +565,86 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWith(Bits& bits, C* block
             ++k;
         }
     }
-    if (endOfBandRun > 0 && !Bits::skipsZeroTails) {
+    if (endOfBandRun > 0) {
         for (; k <= end; ++k) {
             C& coefficient = block[naturalOrder[k]];
             if (coefficient != 0 && !refineWith(bits, coefficient, step)) return false;
         }
         --endOfBandRun;
-    } else if (endOfBandRun > 0) {
-        // Only the non-zero coefficients of the rest of the band take a bit: the window's walk
-        // stops after the last of them (the reference path walks the whole band).
-        uint64_t pending = k <= end ? nonZeroCoefficients(block) & naturalBandMask(k, end) : 0;
-        for (; pending != 0; ++k) {
-            const uint32_t natural = naturalOrder[k];
-            C& coefficient = block[natural];
-            if (coefficient != 0) {
-                pending &= ~(uint64_t{1} << natural);
-                if (!refineWith(bits, coefficient, step)) return false;
+    }
+    return true;
+}
+
+// Corrects the coefficients at the zig-zag positions in ascending order, one correction bit
+// each, without branches: a 1 moves the coefficient away from zero by step, as refineWith does.
+template <typename C>
+VISTELLO_ALWAYS_INLINE void JpegDecoder::correctCoefficients(WindowBits& bits, C* block, uint64_t positions, uint32_t step) {
+    for (; positions != 0; positions &= positions - 1) {
+        C& coefficient = block[zigZagToNatural[std::countr_zero(positions)]];
+        const int32_t current = coefficient;
+        const uint32_t sign = static_cast<uint32_t>(current >> 31);   // all ones for a negative coefficient
+        const uint32_t away = (step ^ sign) - sign;                    // step or -step, modulo 2^32
+        const uint32_t bit = static_cast<uint32_t>(bits.bit());
+        storeCoefficient(coefficient, static_cast<int32_t>(static_cast<uint32_t>(current) + (away & (0u - bit))));
+    }
+}
+
+// The AC refinement block on the bit window. The walk takes the symbols and bits of
+// decodeAcRefineWith in the same order, but finds its stops with masks: `ahead` holds the
+// band's zig-zag positions the walk has not passed, `nonZero` those whose coefficient was
+// non-zero when the block began. A new coefficient is only ever placed where the walk stops,
+// behind it from then on, so the mask stays that of the positions ahead. The correction bits
+// of the non-zero coefficients a step passes are applied before the next symbol, so a block
+// that fails keeps the corrections made before it failed, as on the reference path.
+template <typename C>
+VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcRefineWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun) {
+    const uint32_t shift = approxLow;
+    const uint32_t step = static_cast<uint32_t>(wrapShiftLeft(1, shift));
+    // Ss <= Se <= 63 (checked with the scan's parameters).
+    uint64_t ahead = (~uint64_t{0} << spectralStart) & (~uint64_t{0} >> (63 - spectralEnd));
+    const uint64_t nonZero = nonZeroZigZag(block) & ahead;
+    if (endOfBandRun == 0) {
+        const HuffmanTable* const table = currentAcTable;
+        if (table == nullptr || !table->defined) return false;
+        while (ahead != 0) {
+            uint32_t run = 0;
+            int32_t value = 0;
+            bool placesValue = true;
+            const AcLookaheadEntry combined = bits.combinedAc(*table);
+            if (combined.value != 0) {   // a coefficient entry, not ZRL or an end-of-band run
+                run = combined.run;
+                value = wrapShiftLeft(combined.value, shift);
+                bits.skip(combined.bitsUsed);
+            } else {
+                uint32_t runSize = 0;
+                if (!bits.definedSymbol(*table, runSize)) return false;
+                run = runSize >> 4;
+                const uint32_t size = runSize & 15;
+                uint32_t received = 0;
+                if (size != 0) {
+                    bits.take(size, received);
+                    value = wrapShiftLeft(extend(received, size), shift);
+                } else if (run != 15) {
+                    bits.take(run, received);
+                    endOfBandRun = (1u << run) + received;
+                    break;
+                } else {
+                    placesValue = false;   // ZRL: passes 15 zeros and stops on the 16th
+                }
             }
+            // The step passes `run` zero positions and stops on the next one; with too few
+            // zeros ahead it runs past the band's end.
+            uint64_t zeros = ahead & ~nonZero;
+            for (; run != 0; --run) zeros &= zeros - 1;   // stays 0 once no zero is left
+            const uint64_t stop = zeros & (0 - zeros);
+            correctCoefficients(bits, block, nonZero & ahead & (stop - 1), step);
+            if (stop == 0) return true;
+            if (placesValue) storeCoefficient(block[zigZagToNatural[std::countr_zero(stop)]], value);
+            ahead &= 0 - (stop << 1);
         }
+    }
+    if (endOfBandRun > 0) {
+        correctCoefficients(bits, block, nonZero & ahead, step);
         --endOfBandRun;
     }
     return true;
@@ -548,12 +672,17 @@ bool JpegDecoder::decodeDcRefine(C* block) {
 }
 template <typename C>
 bool JpegDecoder::decodeAcFirst(C* block, uint32_t& endOfBandRun) {
+    // A block inside an end-of-band run takes no bits on either path.
+    if (endOfBandRun > 0) {
+        --endOfBandRun;
+        return true;
+    }
     if (!fastPathAllowed()) {
         SerialBits bits{*this};
         return decodeAcFirstWith(bits, block, endOfBandRun);
     }
     WindowBits bits(*this);
-    return decodeAcFirstWith(bits, block, endOfBandRun);
+    return decodeAcFirstWindow(bits, block, endOfBandRun);
 }
 template <typename C>
 bool JpegDecoder::decodeAcRefine(C* block, uint32_t& endOfBandRun) {
@@ -562,7 +691,39 @@ bool JpegDecoder::decodeAcRefine(C* block, uint32_t& endOfBandRun) {
         return decodeAcRefineWith(bits, block, endOfBandRun);
     }
     WindowBits bits(*this);
-    return decodeAcRefineWith(bits, block, endOfBandRun);
+    return decodeAcRefineWindow(bits, block, endOfBandRun);
+}
+
+// The AC blocks blocks, blocks + 64, ... of one scan, in order: while enough data lies before
+// the marker they share one bit window, else each runs as decodeAcFirst or decodeAcRefine
+// runs it. Stops at the first block that fails (false) or leaves the 16 bits of its store.
+template <typename C>
+bool JpegDecoder::decodeAcBlocks(C* blocks, uint32_t count, uint32_t& endOfBandRun) {
+    const bool refinement = approxHigh != 0;
+    uint32_t b = 0;
+    while (b < count) {
+        if (!fastPathAllowed()) {
+            C* const block = blocks + size_t{b} * 64;
+            if (!(refinement ? decodeAcRefine(block, endOfBandRun) : decodeAcFirst(block, endOfBandRun))) return false;
+            ++b;
+            if (coefficientOverflow) return true;
+            continue;
+        }
+        WindowBits bits(*this);
+        do {
+            C* const block = blocks + size_t{b} * 64;
+            if (refinement) {
+                if (!decodeAcRefineWindow(bits, block, endOfBandRun)) return false;
+            } else if (endOfBandRun > 0) {
+                --endOfBandRun;
+            } else if (!decodeAcFirstWindow(bits, block, endOfBandRun)) {
+                return false;
+            }
+            ++b;
+            if (coefficientOverflow) return true;
+        } while (b < count && bits.roomForBlock());
+    }
+    return true;
 }
 
 template bool JpegDecoder::decodeDcFirst(ScanComponent&, int16_t*);
@@ -573,5 +734,7 @@ template bool JpegDecoder::decodeAcFirst(int16_t*, uint32_t&);
 template bool JpegDecoder::decodeAcFirst(int32_t*, uint32_t&);
 template bool JpegDecoder::decodeAcRefine(int16_t*, uint32_t&);
 template bool JpegDecoder::decodeAcRefine(int32_t*, uint32_t&);
+template bool JpegDecoder::decodeAcBlocks(int16_t*, uint32_t, uint32_t&);
+template bool JpegDecoder::decodeAcBlocks(int32_t*, uint32_t, uint32_t&);
 
 }  // namespace vistello

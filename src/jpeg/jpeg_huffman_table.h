@@ -18,7 +18,8 @@ struct LookaheadEntry {
 // For AC tables: where a code and all its value bits fit in the lookahead bits, the decoded
 // coefficient, the zeros before it and the bits both take; bitsUsed 0 elsewhere. ZRL is a zero
 // after 15 zeros, and EOB a zero after 63, which takes the position past the block's end (the
-// zig-zag table maps positions up to 127 to 63).
+// zig-zag table maps positions up to 127 to 63). A coefficient's value is never 0, so the
+// progressive walks, whose end-of-band runs differ, take only the entries with a value.
 struct AcLookaheadEntry {
     int16_t value = 0;
     uint8_t run = 0;

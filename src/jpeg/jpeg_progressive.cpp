@@ -9,6 +9,7 @@
 #include "jpeg/jpeg_idct.h"
 #include "jpeg/jpeg_tables.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -325,12 +326,22 @@ bool JpegDecoder::decodeAcScan() {
     const bool refinement = approxHigh != 0;
     const size_t rowSkip = component.index == 1 && extraBlockFlag() ? 1 : 0;
     uint32_t endOfBandRun = 0;
-    for (uint32_t walked = 0; walked < totalMcus; ++walked) {
-        const size_t index = walked + size_t{walked / mcusPerRow} * rowSkip;
-        C* block = storeBlock<C>(component.index, index);
-        if (block == nullptr) return false;
-        if (!(refinement ? decodeAcRefine(block, endOfBandRun) : decodeAcFirst(block, endOfBandRun))) return false;
-        if (coefficientOverflow) return false;
+    // A row of the walk is a run of adjacent blocks in the store, decoded in one call.
+    for (uint32_t first = 0; first < totalMcus; first += mcusPerRow) {
+        const uint32_t count = std::min(mcusPerRow, totalMcus - first);
+        const size_t firstIndex = first + size_t{first / mcusPerRow} * rowSkip;
+        C* const blocks = storeBlock<C>(component.index, firstIndex);
+        if (blocks != nullptr && storeBlock<C>(component.index, firstIndex + count - 1) != nullptr) {
+            if (!decodeAcBlocks(blocks, count, endOfBandRun)) return false;
+            if (coefficientOverflow) return false;
+            continue;
+        }
+        for (uint32_t walked = first; walked < first + count; ++walked) {
+            C* block = storeBlock<C>(component.index, firstIndex + (walked - first));
+            if (block == nullptr) return false;
+            if (!(refinement ? decodeAcRefine(block, endOfBandRun) : decodeAcFirst(block, endOfBandRun))) return false;
+            if (coefficientOverflow) return false;
+        }
     }
     return true;
 }

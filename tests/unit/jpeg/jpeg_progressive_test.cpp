@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "jpeg/jpeg_arith.h"
 #include "jpeg/jpeg_idct.h"
@@ -322,6 +324,81 @@ TEST(JpegProgressive, RefinementScansMatchTheReferencePath) {
             for (const DecoderSetUp* setUp : {&narrow, &wide}) {
                 const DecodedPicture actual =
                     decodeInto(stream.jpeg, probed.paddedWidth, probed.paddedHeight, EntropyPath::fast, *setUp);
+                EXPECT_EQ(actual.result, expected.result);
+                EXPECT_EQ(actual.messages, expected.messages);
+                EXPECT_TRUE(actual.dib == expected.dib);
+            }
+        }
+    }
+}
+
+// Complete AC tables, so that every bit pattern is a symbol: table 0 with 255 symbols (every
+// run and size; EOB with 7 bits), table 1 with 32 symbols of 5 bits whose sizes stay at 1 and
+// 2, so that its coefficients fit 16-bit stores, and whose end-of-band runs are short (EOB,
+// EOB1), so that its scans reach every block.
+void completeAcTables(StreamBuilder& stream) {
+    Bytes wideCounts(16, 0);
+    wideCounts[6] = 1;
+    wideCounts[7] = 254;
+    Bytes wideValues;
+    for (int symbol = 0; symbol < 255; ++symbol) wideValues.push_back(static_cast<uint8_t>(symbol));
+    stream.dht(0x10, wideCounts, wideValues);
+    Bytes smallCounts(16, 0);
+    smallCounts[4] = 32;
+    Bytes smallValues{0x00, 0xF0, 0x10};
+    for (uint8_t run = 0; run < 16; ++run) smallValues.push_back(static_cast<uint8_t>(run << 4 | 1));
+    for (uint8_t run = 0; run < 13; ++run) smallValues.push_back(static_cast<uint8_t>(run << 4 | 2));
+    stream.dht(0x11, smallCounts, smallValues);
+}
+
+// Random bits in every AC scan: the walks meet every run and size, ZRL, end-of-band runs of
+// every length, runs past the band's end, bands that start at 0 or hold one position, and
+// values beyond 16 bits. In the first rounds every scan carries far more data than its blocks
+// use, so the blocks are read on the fast path; in the last one the data runs out within the
+// scans, so the path changes to the reference one within a row of blocks (64 blocks a row).
+// Its bytes, result and messages must be the reference path's, with
+// 16-bit and 32-bit stores.
+TEST(JpegProgressive, RandomAcScansMatchTheReferencePath) {
+    struct Scan {
+        uint8_t ss, se, ahAl, acTable;
+    };
+    const struct {
+        const char* name;
+        std::vector<Scan> scans;
+    } scripts[] = {
+        {"whole band, refined twice, small sizes", {{1, 63, 0x02, 1}, {1, 63, 0x21, 1}, {1, 63, 0x10, 1}}},
+        {"whole band, every size", {{1, 63, 0x01, 0}, {1, 63, 0x10, 0}}},
+        {"split bands", {{1, 5, 0x02, 1}, {6, 63, 0x02, 1}, {1, 9, 0x21, 1}, {10, 63, 0x21, 1}, {1, 63, 0x10, 0}}},
+        {"bands from 0", {{0, 20, 0x01, 1}, {0, 63, 0x10, 1}, {0, 63, 0x01, 0}}},
+        {"one-position bands", {{63, 63, 0x01, 1}, {63, 63, 0x10, 1}, {1, 1, 0x02, 0}, {1, 1, 0x21, 0}}},
+        {"refinement with no first scan", {{1, 63, 0x43, 1}, {2, 40, 0x32, 1}}},
+    };
+    const DecoderSetUp narrow = [](JpegDecoder& decoder) { decoder.threads = 1; };
+    const DecoderSetUp wide = [](JpegDecoder& decoder) {
+        decoder.threads = 1;
+        decoder.narrowCoefficientStores = false;
+    };
+    std::mt19937 random(20261209);
+    for (const auto& script : scripts) {
+        SCOPED_TRACE(script.name);
+        for (int round = 0; round < 3; ++round) {
+            SCOPED_TRACE(round);
+            StreamBuilder stream;
+            stream.soi().dqt(0, 2).sof(0xC2, 512, 16, {{1, 1, 1, 0}}).flatTables();
+            completeAcTables(stream);
+            BitWriter dc;
+            for (int block = 0; block < 128; ++block) putDc(dc, block % 3, block % 2);
+            stream.sos({{1, 0x00}}, 0, 0, 0x00).raw(dc.finish());
+            for (const Scan& scan : script.scans) {
+                BitWriter bits;
+                const int words = round < 2 ? 2000 : 100;
+                for (int word = 0; word < words; ++word) bits.put(static_cast<uint32_t>(random()), 32);
+                stream.sos({{1, scan.acTable}}, scan.ss, scan.se, scan.ahAl).raw(bits.finish());
+            }
+            const Bytes jpeg = stream.eoi().bytes;
+            const DecodedPicture expected = decodeInto(jpeg, 512, 16, EntropyPath::reference, wide);
+            for (const DecoderSetUp* setUp : {&narrow, &wide}) {
+                const DecodedPicture actual = decodeInto(jpeg, 512, 16, EntropyPath::fast, *setUp);
                 EXPECT_EQ(actual.result, expected.result);
                 EXPECT_EQ(actual.messages, expected.messages);
                 EXPECT_TRUE(actual.dib == expected.dib);
