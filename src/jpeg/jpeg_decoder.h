@@ -36,6 +36,15 @@ enum class EntropyPath : uint8_t { reference, fast };
 // EXTEND of T.81 F.2.2.1: a received value of `size` bits as a signed difference.
 [[nodiscard]] int32_t extend(uint32_t value, uint32_t size);
 
+// The progressive coefficient store of a component: 0, 1 and 2 for components 1, 2 and 3 and up.
+[[nodiscard]] inline size_t storeOfComponent(uint8_t componentIndex) {
+    return componentIndex == 1 ? 0 : componentIndex == 2 ? 1 : 2;
+}
+
+// Whether the way to the next scan reads or stops at this marker: the codes the decoder's
+// marker handling reads, SOS and EOI. The others are passed over without any effect.
+[[nodiscard]] bool markerHasEffect(uint8_t code);
+
 class JpegDecoder {
 public:
     explicit JpegDecoder(MessageSeam& messages);
@@ -119,9 +128,7 @@ private:
     template <class Bits, typename C> [[nodiscard]] bool decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun);
     template <class Bits, typename C> [[nodiscard]] bool decodeAcRefineWith(Bits& bits, C* block, uint32_t& endOfBandRun);
     template <class Bits, typename C> [[nodiscard]] bool refineWith(Bits& bits, C& coefficient, uint32_t step);
-    // The fast path's AC walks: combined code-and-value look-ups, and for refinement a walk over
-    // the block's non-zero mask.
-    template <typename C> [[nodiscard]] bool decodeAcFirstWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun);
+    // The fast path's AC refinement: a walk over the block's non-zero mask.
     template <typename C> [[nodiscard]] bool decodeAcRefineWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun);
     template <typename C> void correctCoefficients(WindowBits& bits, C* block, uint64_t positions, uint32_t step);
     [[nodiscard]] bool decodeBlockFast(ScanComponent& component, int32_t block[64]);

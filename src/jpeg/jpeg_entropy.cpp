@@ -389,67 +389,50 @@ VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeDcRefineWith(Bits& bits, C* block
     return true;
 }
 
+// The first AC scan's block. With the bit window, a code whose value bits fit in the lookahead
+// is taken with its value in one step, as in decodeBlockWith; the symbols, values and stores
+// are the same.
 template <class Bits, typename C>
 VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWith(Bits& bits, C* block, uint32_t& endOfBandRun) {
     if (endOfBandRun > 0) {
         --endOfBandRun;
         return true;
     }
-    for (uint32_t k = spectralStart; k <= spectralEnd;) {
+    // In locals: stores into 32-bit blocks could otherwise alias them.
+    const HuffmanTable* const table = currentAcTable;
+    const uint32_t end = spectralEnd;
+    const uint32_t shift = approxLow;
+    if constexpr (Bits::combinedAcLookup) {
+        // The combined look-up needs a defined table; without one the first symbol fails on
+        // either path before any bit is read.
+        if (table == nullptr || !table->defined) return false;
+    }
+    for (uint32_t k = spectralStart; k <= end;) {
+        if constexpr (Bits::combinedAcLookup) {
+            const AcLookaheadEntry combined = bits.combinedAc(*table);
+            // Only coefficient entries (value non-zero): end-of-band runs and ZRL take the walk below.
+            if (combined.value != 0) {
+                k += combined.run;   // at most 63 + 15, inside the extended zig-zag table
+                storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(combined.value, shift));
+                ++k;
+                bits.skip(combined.bitsUsed);
+                continue;
+            }
+        }
         uint32_t runSize = 0;
-        if (!bits.symbol(currentAcTable, runSize)) return false;
+        if (!bits.symbol(table, runSize)) return false;
         const uint32_t run = runSize >> 4;
         const uint32_t size = runSize & 15;
         uint32_t value = 0;
         if (size != 0) {
             k += run;   // at most 63 + 15, inside the extended zig-zag table
             if (!bits.take(size, value)) return false;
-            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(extend(value, size), approxLow));
-            ++k;
-        } else if (run == 15) {
-            k += 16;
-        } else {
-            if (!bits.take(run, value)) return false;
-            endOfBandRun = (1u << run) + value - 1;
-            break;
-        }
-    }
-    return true;
-}
-
-// The first AC scan's block on the bit window (after the end-of-band run is used up): a code
-// whose value bits fit in the lookahead is taken with its value in one step, as in
-// decodeBlockWith; the symbols, values and stores are those of decodeAcFirstWith.
-template <typename C>
-VISTELLO_ALWAYS_INLINE bool JpegDecoder::decodeAcFirstWindow(WindowBits& bits, C* block, uint32_t& endOfBandRun) {
-    const HuffmanTable* const table = currentAcTable;
-    if (table == nullptr || !table->defined) return false;
-    const uint32_t end = spectralEnd;
-    const uint32_t shift = approxLow;
-    for (uint32_t k = spectralStart; k <= end;) {
-        const AcLookaheadEntry combined = bits.combinedAc(*table);
-        // Only coefficient entries (value non-zero): end-of-band runs and ZRL take the walk below.
-        if (combined.value != 0) {
-            k += combined.run;   // at most 63 + 15, inside the extended zig-zag table
-            storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(combined.value, shift));
-            ++k;
-            bits.skip(combined.bitsUsed);
-            continue;
-        }
-        uint32_t runSize = 0;
-        if (!bits.definedSymbol(*table, runSize)) return false;
-        const uint32_t run = runSize >> 4;
-        const uint32_t size = runSize & 15;
-        uint32_t value = 0;
-        if (size != 0) {
-            k += run;
-            bits.take(size, value);
             storeCoefficient(block[zigZagToNatural[k]], wrapShiftLeft(extend(value, size), shift));
             ++k;
         } else if (run == 15) {
             k += 16;
         } else {
-            bits.take(run, value);
+            if (!bits.take(run, value)) return false;
             endOfBandRun = (1u << run) + value - 1;
             break;
         }
@@ -682,7 +665,7 @@ bool JpegDecoder::decodeAcFirst(C* block, uint32_t& endOfBandRun) {
         return decodeAcFirstWith(bits, block, endOfBandRun);
     }
     WindowBits bits(*this);
-    return decodeAcFirstWindow(bits, block, endOfBandRun);
+    return decodeAcFirstWith(bits, block, endOfBandRun);
 }
 template <typename C>
 bool JpegDecoder::decodeAcRefine(C* block, uint32_t& endOfBandRun) {
@@ -712,13 +695,9 @@ bool JpegDecoder::decodeAcBlocks(C* blocks, uint32_t count, uint32_t& endOfBandR
         WindowBits bits(*this);
         do {
             C* const block = blocks + size_t{b} * 64;
-            if (refinement) {
-                if (!decodeAcRefineWindow(bits, block, endOfBandRun)) return false;
-            } else if (endOfBandRun > 0) {
-                --endOfBandRun;
-            } else if (!decodeAcFirstWindow(bits, block, endOfBandRun)) {
-                return false;
-            }
+            const bool decoded = refinement ? decodeAcRefineWindow(bits, block, endOfBandRun)
+                                            : decodeAcFirstWith(bits, block, endOfBandRun);
+            if (!decoded) return false;
             ++b;
             if (coefficientOverflow) return true;
         } while (b < count && bits.roomForBlock());

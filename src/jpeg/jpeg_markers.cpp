@@ -58,6 +58,21 @@ int JpegDecoder::handleMarker() {
     return 1;
 }
 
+// Kept beside handleMarker: a code it reads is a code with an effect.
+bool markerHasEffect(uint8_t code) {
+    switch (code) {
+    case markerDht:
+    case markerDac:
+    case markerDqt:
+    case markerDri:
+    case markerApp0:
+    case markerCom:
+    case markerSos:
+    case markerEoi: return true;
+    default: return code >= markerApp1 && code <= markerApp15;
+    }
+}
+
 void JpegDecoder::skipSegment() {
     CursorReader reader(data, length, cursor);
     const uint64_t start = reader.position();

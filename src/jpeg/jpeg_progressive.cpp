@@ -117,7 +117,7 @@ void JpegDecoder::prefaultStores() {
 
 template <typename C>
 C* JpegDecoder::storeBlock(uint8_t componentIndex, size_t blockIndex) {
-    const int store = componentIndex == 1 ? 0 : componentIndex == 2 ? 1 : 2;
+    const size_t store = storeOfComponent(componentIndex);
     if (blockIndex >= storeBlocks[store]) return nullptr;   // the walks stay inside; kept as a guard
     return storesOf<C>(storeOwner->narrowStores, storeOwner->stores)[store].get() + blockIndex * 64;
 }

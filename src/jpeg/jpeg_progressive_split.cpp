@@ -28,28 +28,11 @@ namespace vistello {
 
 namespace {
 
-// The stores a scan writes and reads, one bit each (components 3 and up share store 2). The AC
-// walks read whole blocks of their component (the non-zero masks), so two scans of one store
-// are never decoded side by side, whatever their bands.
-uint8_t storeBitOf(uint8_t componentIndex) { return componentIndex == 1 ? 1 : componentIndex == 2 ? 2 : 4; }
+// The AC walks read whole blocks of their component (the non-zero masks), so two scans of one
+// store are never decoded side by side, whatever their bands.
+uint8_t storeBitOf(uint8_t componentIndex) { return static_cast<uint8_t>(1u << storeOfComponent(componentIndex)); }
 
 constexpr size_t maxWaitingScans = 8;
-
-// Markers the way to the next scan reads or stops at; the others (RSTn, SOF, SOI, DNL and
-// unknown codes) are passed over without any effect.
-bool markerHasEffect(uint8_t code) {
-    switch (code) {
-    case markerDht:
-    case markerDac:
-    case markerDqt:
-    case markerDri:
-    case markerApp0:
-    case markerCom:
-    case markerSos:
-    case markerEoi: return true;
-    default: return code >= markerApp1 && code <= markerApp15;
-    }
-}
 
 // The code position of the first marker with an effect that the search from position reaches,
 // or length + 1 where there is none.
