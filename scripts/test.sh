@@ -66,6 +66,11 @@ ctest_counts() {
   skips=$(grep -cE '^[[:space:]]*[0-9]+ - .* \(Skipped\)$' "$1")
   echo "$total $bad $skips"
 }
+# What a failed GoogleTest case printed, from a CTest log with its output on failure: the names of
+# the failed cases and the first lines of each failure, so a CI log says what broke.
+print_failures() {
+  grep -E -A 8 ': (Failure|error)$|^\[  FAILED  \]|Timeout|Exception' "$1" | head -n 120
+}
 # Sums the GoogleTest XML reports in a folder: "tests failed skipped".
 gtest_counts() {
   cat "$1"/*.xml 2>/dev/null | awk '
@@ -89,6 +94,7 @@ run_ctest() {  # preset: runs its tests and adds CTest's counts
     return
   fi
   set -- $counts
+  [ "$2" -gt 0 ] && print_failures "$work/ctest-$1.log"
   add $(($1 - $2 - $3)) "$2" "$3"
 }
 
@@ -108,6 +114,7 @@ if step cmake --preset windows && step cmake --build --preset windows; then
   echo "== ctest --preset windows"
   ctest --preset windows >"$work/ctest-windows.log" 2>&1
   tail -n 15 "$work/ctest-windows.log"
+  grep -qE '[1-9][0-9]* tests? failed out of' "$work/ctest-windows.log" && print_failures "$work/ctest-windows.log"
   cases=$(gtest_counts "$reports")
   set -- $cases
   if [ "$1" -eq 0 ]; then

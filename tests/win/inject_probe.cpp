@@ -7,12 +7,6 @@
 
 namespace vistello::test {
 
-std::string utf8(const wchar_t* text) {
-    char buffer[512] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
-    return buffer;
-}
-
 std::vector<MenuItem> probeMenus(HANDLE process, DWORD processId) {
     std::vector<MenuItem> items;
     char temp[MAX_PATH] = {};

@@ -19,6 +19,5 @@ struct MenuItem {
 std::vector<MenuItem> probeMenus(HANDLE process, DWORD processId);
 // An item by its id in the menu at where or in one of its submenus, or nullptr.
 const MenuItem* findItem(const std::vector<MenuItem>& items, const std::string& where, int id);
-std::string utf8(const wchar_t* text);
 
 }  // namespace vistello::test

@@ -22,6 +22,13 @@ inline std::wstring wide(const std::string& utf8) {
     return text;
 }
 
+inline std::string utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
 // The built tool: CMake gives the Unix path, which Wine shows on drive Z:.
 inline std::wstring builtToolPath() {
     std::wstring path = L"Z:" + wide(VISTELLO_PACK_EXE_PATH);

@@ -269,6 +269,9 @@ void AuthoringWindow::choosePicture(const std::string& path, bool titleFromPictu
 
 void AuthoringWindow::startStudy() {
     if (form_.picturePath.empty()) return;
+    // This study reads the form as it is now, the custom fit box included: a study the box's
+    // typing delay still has pending would only repeat it, and take Make... away meanwhile.
+    KillTimer(m_hWnd, customFitTimer);
     readForm();
     study_.reset();
     preview_.clear();
@@ -537,8 +540,8 @@ bool AuthoringWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM l
         }
         if (code == CBN_SELCHANGE) {
             refreshChecks();
-            // The window-fit warning depends on the title bar and the start position.
-            // as does what fitting packs.
+            // The window-fit warning depends on the title bar and the start position, and what
+            // is packed on the fit.
             if ((id == IDC_CAPTION_MODE || id == IDC_START_POSITION || id == IDC_FIT) && !form_.picturePath.empty())
                 startStudy();
             return true;
@@ -563,7 +566,7 @@ bool AuthoringWindow::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
         if (wParam != customFitTimer) return false;
         KillTimer(m_hWnd, customFitTimer);
-        if (!form_.picturePath.empty() && fitProblem(form_).empty()) startStudy();
+        if (form_.fitKind == FitKind::custom && !form_.picturePath.empty() && fitProblem(form_).empty()) startStudy();
         return true;
     case WM_DROPFILES: onDrop(reinterpret_cast<HDROP>(wParam)); return true;
     case WM_SETCURSOR:
