@@ -2,9 +2,9 @@
 // would work it: a picture chosen in the Open dialog or dropped on the window, every field set,
 // enclosed files added with Add... and dropped on their list, Make... into a path typed in the
 // Save As dialog; the program written is compared byte for byte with what `vistello-pack make`
-// writes for the same settings, and Open... of it fills the controls back. Drops come from
-// drop_probe.dll, loaded into the tool, which posts WM_DROPFILES with a block in the tool's
-// own memory as Explorer does.
+// writes for the same settings, and Open... of it fills the controls back. Drops come from a
+// message hook in drop_probe.dll, which the system loads into the tool: on the window's own
+// thread it posts WM_DROPFILES with a block in the tool's memory, as Explorer does.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -62,41 +62,47 @@ std::wstring dllPath(const char* unixPath) {
     return path;
 }
 
-// Drops paths on the window at a point of its client area, through drop_probe.dll.
+// Drops paths on the window at a point of its client area, through drop_probe.dll: its hook,
+// set on the window's thread, drops them there as the window takes its next message.
 bool dropFiles(const ToolProcess& tool, HWND window, POINT at, const std::vector<std::wstring>& paths) {
     std::wstring list;
     for (const auto& path : paths) list += path + L'\0';
     list += L'\0';
-    struct {
+    struct Order {
         uint64_t window;
         int32_t x, y;
         uint32_t characters;
-    } order{uint64_t(reinterpret_cast<uintptr_t>(window)), at.x, at.y, uint32_t(list.size())};
+        volatile LONG done;
+    } order{uint64_t(reinterpret_cast<uintptr_t>(window)), at.x, at.y, uint32_t(list.size()), 0};
     const size_t bytes = sizeof order + list.size() * sizeof(wchar_t);
     const std::wstring name = L"vistello-drop-probe-" + std::to_wstring(tool.id());
     const HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, DWORD(bytes), name.c_str());
     if (!mapping) return false;
     auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+    if (!view) {
+        CloseHandle(mapping);
+        return false;
+    }
     std::memcpy(view, &order, sizeof order);
     std::memcpy(view + sizeof order, list.data(), list.size() * sizeof(wchar_t));
-    UnmapViewOfFile(view);
+    const auto* placed = reinterpret_cast<const Order*>(view);
 
-    const std::wstring dll = dllPath(VISTELLO_DROP_PROBE_PATH);
-    const size_t dllBytes = (dll.size() + 1) * sizeof(wchar_t);
-    void* remote = VirtualAllocEx(tool.handle(), nullptr, dllBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    bool loaded = false;
-    if (remote && WriteProcessMemory(tool.handle(), remote, dll.c_str(), dllBytes, nullptr)) {
-        // kernel32 lies at the same address in every process of a session.
-        auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
-        if (HANDLE thread = CreateRemoteThread(tool.handle(), nullptr, 0, loadLibrary, remote, 0, nullptr)) {
-            loaded = WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
-            CloseHandle(thread);
-        }
+    bool dropped = false;
+    const HMODULE probe = LoadLibraryW(dllPath(VISTELLO_DROP_PROBE_PATH).c_str());
+    const auto hook = probe ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "dropOnNextMessage"))) : nullptr;
+    if (const HHOOK set = hook ? SetWindowsHookExW(WH_GETMESSAGE, hook, probe, GetWindowThreadProcessId(window, nullptr)) : nullptr) {
+        dropped = waitUntil(
+            [&] {
+                PostMessageW(window, WM_NULL, 0, 0);  // a message for the hook to see
+                return placed->done != 0;
+            },
+            10s);
+        UnhookWindowsHookEx(set);
     }
-    if (remote) VirtualFreeEx(tool.handle(), remote, 0, MEM_RELEASE);
+    if (probe) FreeLibrary(probe);
+    UnmapViewOfFile(view);
     CloseHandle(mapping);
-    return loaded;
+    return dropped;
 }
 
 

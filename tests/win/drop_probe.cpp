@@ -1,9 +1,14 @@
-// drop_probe.dll: loaded into a running program (as menu_probe.dll is), it drops files on one
-// of the program's windows the way Explorer does: a DROPFILES block in the program's own memory
-// and WM_DROPFILES posted with it. What to drop comes in the named mapping
-// "vistello-drop-probe-PID" that the test made: the window, the point in its client area and
-// the paths, each ending with a zero, and one zero more. The library unloads itself at once
-// (DllMain answers FALSE), so it can be loaded again for the next drop.
+// drop_probe.dll: a message hook the test sets on the thread of vistello-pack's authoring
+// window. The system loads the library into the tool and calls the hook on that thread as it
+// takes its next message; the hook then drops files on the window the way Explorer does: a
+// DROPFILES block in the tool's own memory and WM_DROPFILES posted with it. What to drop comes
+// in the named mapping "vistello-drop-probe-PID" that the test made: the window, the point in
+// its client area and the paths, each ending with a zero, and one zero more. The hook marks the
+// order done, so it is dropped once however often the hook is called.
+//
+// The work happens on the window's own thread: no thread is started in the tool and none of
+// its memory is touched from outside, which Wine carries out by interrupting whatever thread
+// of the tool runs at the moment.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -18,37 +23,39 @@ struct DropOrder {
     int32_t x;
     int32_t y;
     uint32_t characters;  // of the paths, their zeros included
+    volatile LONG done;   // set by the hook once WM_DROPFILES is posted
 };
 
 void dropAsOrdered() {
     const std::wstring name = L"vistello-drop-probe-" + std::to_wstring(GetCurrentProcessId());
-    const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
+    const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name.c_str());
     if (!mapping) return;
-    const auto* view = static_cast<const uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-    if (view) {
-        DropOrder order{};
-        std::memcpy(&order, view, sizeof order);
-        const size_t pathBytes = size_t(order.characters) * sizeof(wchar_t);
+    auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+    auto* order = reinterpret_cast<DropOrder*>(view);
+    if (order && order->done == 0) {
+        const size_t pathBytes = size_t(order->characters) * sizeof(wchar_t);
         const HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + pathBytes + sizeof(wchar_t));
         if (auto* files = static_cast<DROPFILES*>(drop ? GlobalLock(drop) : nullptr)) {
             files->pFiles = sizeof(DROPFILES);
-            files->pt = POINT{order.x, order.y};
+            files->pt = POINT{order->x, order->y};
             files->fNC = FALSE;
             files->fWide = TRUE;
-            std::memcpy(reinterpret_cast<uint8_t*>(files) + sizeof(DROPFILES), view + sizeof order, pathBytes);
+            std::memcpy(reinterpret_cast<uint8_t*>(files) + sizeof(DROPFILES), view + sizeof(DropOrder), pathBytes);
             GlobalUnlock(drop);
-            const HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(order.window));
-            if (!PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) GlobalFree(drop);
+            const HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(order->window));
+            if (PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0))
+                InterlockedExchange(&order->done, 1);
+            else
+                GlobalFree(drop);
         }
-        UnmapViewOfFile(view);
     }
+    if (view) UnmapViewOfFile(view);
     CloseHandle(mapping);
 }
 
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason != DLL_PROCESS_ATTACH) return TRUE;
-    dropAsOrdered();
-    return FALSE;
+extern "C" __declspec(dllexport) LRESULT CALLBACK dropOnNextMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0) dropAsOrdered();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
