@@ -66,10 +66,10 @@ ctest_counts() {
   skips=$(grep -cE '^[[:space:]]*[0-9]+ - .* \(Skipped\)$' "$1")
   echo "$total $bad $skips"
 }
-# What a failed GoogleTest case printed, from a CTest log with its output on failure: the names of
-# the failed cases and the first lines of each failure, so a CI log says what broke.
+# What failed, from a CTest log with its output on failure: the failed GoogleTest cases with the
+# first lines of each failure, and CTest's timeouts and crashes, so a CI log says what broke.
 print_failures() {
-  grep -E -A 8 ': (Failure|error)$|^\[  FAILED  \]|Timeout|Exception' "$1" | head -n 120
+  grep -E -A 8 ': Failure$|^\[  FAILED  \]|\*\*\*(Timeout|Exception)' "$1" | head -n 120
 }
 # Sums the GoogleTest XML reports in a folder: "tests failed skipped".
 gtest_counts() {

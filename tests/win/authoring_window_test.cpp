@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/package_writer.h"
+#include "drop_order.h"
 #include "encode/bgr_image.h"
 #include "encode/jpeg_encoder.h"
 #include "picture_programs.h"
@@ -68,15 +69,10 @@ bool dropFiles(const ToolProcess& tool, HWND window, POINT at, const std::vector
     std::wstring list;
     for (const auto& path : paths) list += path + L'\0';
     list += L'\0';
-    struct Order {
-        uint64_t window;
-        int32_t x, y;
-        uint32_t characters;
-        volatile LONG done;
-    } order{uint64_t(reinterpret_cast<uintptr_t>(window)), at.x, at.y, uint32_t(list.size()), 0};
+    const DropOrder order{uint64_t(reinterpret_cast<uintptr_t>(window)), at.x, at.y, uint32_t(list.size()), 0};
     const size_t bytes = sizeof order + list.size() * sizeof(wchar_t);
-    const std::wstring name = L"vistello-drop-probe-" + std::to_wstring(tool.id());
-    const HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, DWORD(bytes), name.c_str());
+    const HANDLE mapping =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, DWORD(bytes), dropOrderName(tool.id()).c_str());
     if (!mapping) return false;
     auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
     if (!view) {
@@ -85,7 +81,7 @@ bool dropFiles(const ToolProcess& tool, HWND window, POINT at, const std::vector
     }
     std::memcpy(view, &order, sizeof order);
     std::memcpy(view + sizeof order, list.data(), list.size() * sizeof(wchar_t));
-    const auto* placed = reinterpret_cast<const Order*>(view);
+    const auto* placed = reinterpret_cast<const DropOrder*>(view);
 
     bool dropped = false;
     const HMODULE probe = LoadLibraryW(dllPath(VISTELLO_DROP_PROBE_PATH).c_str());

@@ -1,34 +1,27 @@
 // drop_probe.dll: a message hook the test sets on the thread of vistello-pack's authoring
 // window. The system loads the library into the tool and calls the hook on that thread as it
 // takes its next message; the hook then drops files on the window the way Explorer does: a
-// DROPFILES block in the tool's own memory and WM_DROPFILES posted with it. What to drop comes
-// in the named mapping "vistello-drop-probe-PID" that the test made: the window, the point in
-// its client area and the paths, each ending with a zero, and one zero more. The hook marks the
-// order done, so it is dropped once however often the hook is called.
+// DROPFILES block in the tool's own memory and WM_DROPFILES posted with it. What to drop is the
+// DropOrder the test made (drop_order.h); the hook marks it done, so it is dropped once however
+// often the hook is called.
 //
-// The work happens on the window's own thread: no thread is started in the tool and none of
-// its memory is touched from outside, which Wine carries out by interrupting whatever thread
-// of the tool runs at the moment.
+// The work happens on the window's own thread: no thread is started in the tool from outside
+// and none of its memory is written from outside. A thread started from outside broke the
+// tool's C heap under Wine now and then.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <cstdint>
 #include <cstring>
-#include <string>
+
+#include "drop_order.h"
 
 namespace {
 
-struct DropOrder {
-    uint64_t window;
-    int32_t x;
-    int32_t y;
-    uint32_t characters;  // of the paths, their zeros included
-    volatile LONG done;   // set by the hook once WM_DROPFILES is posted
-};
+using vistello::test::DropOrder;
 
 void dropAsOrdered() {
-    const std::wstring name = L"vistello-drop-probe-" + std::to_wstring(GetCurrentProcessId());
-    const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name.c_str());
+    const HANDLE mapping = OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, vistello::test::dropOrderName(GetCurrentProcessId()).c_str());
     if (!mapping) return;
     auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
     auto* order = reinterpret_cast<DropOrder*>(view);
